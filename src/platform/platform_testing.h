@@ -1,0 +1,32 @@
+// What tests may ask of the SDL platform beyond the system's calls.
+#pragma once
+
+#include "platform.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_hooks {
+
+struct Message_Box_View {
+    HWND window;  // post WM_CLOSE to it, or a key, to dismiss the box
+    std::string title;
+    std::string text;
+};
+
+// The message boxes that are up now.
+std::vector<Message_Box_View> Open_Message_Boxes();
+
+// What the window shows on the screen now: its last presented picture, as
+// 0x00RRGGBB words, row by row. Runs on the window thread; empty if the
+// window is gone or no loop runs to answer.
+struct Screen_Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+};
+Screen_Picture Read_Screen(HWND window);
+
+}  // namespace testing_hooks

@@ -1,0 +1,184 @@
+// Text drawing: one monospace font found through fontconfig, rendered once per
+// character with SDL2_ttf into alpha masks, then blended into the raster as
+// black text.
+#include "text.h"
+
+#include "raster.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// 14 points gives 8 pixels per character and a 17-pixel line.
+constexpr int font_points = 14;
+constexpr int fallback_advance = 8;
+constexpr int fallback_line_height = 17;
+
+struct Glyph {
+    int advance = fallback_advance;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> alpha;  // width × height coverage, row by row
+};
+
+struct Font {
+    bool loaded = false;
+    int line_height = fallback_line_height;
+    std::array<Glyph, 256> glyphs;  // by 8-bit character code (Latin-1)
+};
+
+std::string Find_Monospace_Font_File() {
+    std::string path;
+    if (!FcInit()) return path;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans Mono:style=Book"));
+    if (pattern == nullptr) return path;
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    if (match != nullptr) {
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
+            path = reinterpret_cast<const char*>(file);
+        FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    return path;
+}
+
+void Load(Font& font) {
+    const std::string file = Find_Monospace_Font_File();
+    if (file.empty()) return;
+    if (TTF_WasInit() == 0 && TTF_Init() != 0) return;
+    TTF_Font* ttf = TTF_OpenFont(file.c_str(), font_points);
+    if (ttf == nullptr) return;
+    font.line_height = TTF_FontHeight(ttf);
+    const SDL_Colour black{0, 0, 0, 255};
+    for (int code = 32; code < 256; ++code) {
+        if (code >= 127 && code < 160) continue;  // control characters draw nothing
+        Glyph& glyph = font.glyphs[code];
+        const char text[2] = {static_cast<char>(code), 0};
+        SDL_Surface* rendered = TTF_RenderText_Blended(ttf, text, black);
+        if (rendered == nullptr) continue;
+        SDL_Surface* argb = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
+        SDL_FreeSurface(rendered);
+        if (argb == nullptr) continue;
+        int advance = 0;
+        if (TTF_GlyphMetrics(ttf, static_cast<Uint16>(code), nullptr, nullptr, nullptr, nullptr,
+                             &advance) == 0)
+            glyph.advance = advance;
+        glyph.width = argb->w;
+        glyph.height = argb->h;
+        glyph.alpha.resize(static_cast<size_t>(argb->w) * static_cast<size_t>(argb->h));
+        SDL_LockSurface(argb);
+        for (int y = 0; y < argb->h; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
+                                                                 static_cast<ptrdiff_t>(y) * argb->pitch);
+            for (int x = 0; x < argb->w; ++x)
+                glyph.alpha[static_cast<size_t>(y) * static_cast<size_t>(argb->w) + static_cast<size_t>(x)] =
+                    static_cast<uint8_t>(row[x] >> 24);
+        }
+        SDL_UnlockSurface(argb);
+        SDL_FreeSurface(argb);
+    }
+    TTF_CloseFont(ttf);
+    font.loaded = true;
+}
+
+const Font& The_Font() {
+    static Font font;
+    static std::once_flag once;
+    std::call_once(once, [] { Load(font); });
+    return font;
+}
+
+int Advance(const Font& font, unsigned char c) {
+    return c < 32 ? 0 : font.glyphs[c].advance;
+}
+
+// Darkens the pixels of one glyph at (x, y) by its coverage, within clip.
+void Blend_Glyph(HBITMAP__& target, const Glyph& glyph, int x, int y, const RECT& clip) {
+    for (int gy = 0; gy < glyph.height; ++gy) {
+        const int ty = y + gy;
+        if (ty < clip.top || ty >= clip.bottom) continue;
+        uint8_t* row = target.Row(ty);
+        for (int gx = 0; gx < glyph.width; ++gx) {
+            const int tx = x + gx;
+            if (tx < clip.left || tx >= clip.right) continue;
+            const unsigned coverage =
+                glyph.alpha[static_cast<size_t>(gy) * static_cast<size_t>(glyph.width) + static_cast<size_t>(gx)];
+            if (coverage == 0) continue;
+            uint8_t* pixel = row + static_cast<ptrdiff_t>(tx) * (target.bits_per_pixel / 8);
+            for (int channel = 0; channel < 3; ++channel)
+                pixel[channel] = static_cast<uint8_t>(pixel[channel] * (255 - coverage) / 255);
+        }
+    }
+}
+
+}  // namespace
+
+namespace text {
+
+Extent Measure(const char* characters, int length) {
+    const Font& font = The_Font();
+    Extent extent{0, font.line_height};
+    int line_width = 0;
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(characters[i]);
+        if (c == '\n') {
+            extent.width = std::max(extent.width, line_width);
+            extent.height += font.line_height;
+            line_width = 0;
+            continue;
+        }
+        line_width += Advance(font, c);
+    }
+    extent.width = std::max(extent.width, line_width);
+    return extent;
+}
+
+}  // namespace text
+
+int DrawTextA(HDC dc, LPCSTR characters, int length, LPRECT rect, UINT) {
+    if (dc == nullptr || characters == nullptr || rect == nullptr) return 0;
+    if (length < 0) length = static_cast<int>(std::strlen(characters));
+    const text::Extent extent = text::Measure(characters, length);
+    if (dc->bitmap == nullptr || (dc->kind != Dc_Kind::Memory && dc->kind != Dc_Kind::Window))
+        return extent.height;
+    HBITMAP__& target = *dc->bitmap;
+    RECT clip{std::max<LONG>(rect->left, 0), std::max<LONG>(rect->top, 0),
+              std::min<LONG>(rect->right, target.width), std::min<LONG>(rect->bottom, target.height)};
+    if (clip.left >= clip.right || clip.top >= clip.bottom) return extent.height;
+    if (dc->background_mode == OPAQUE) {
+        RECT box{rect->left, rect->top, rect->left + extent.width, rect->top + extent.height};
+        RECT clipped{std::max(box.left, clip.left), std::max(box.top, clip.top),
+                     std::min(box.right, clip.right), std::min(box.bottom, clip.bottom)};
+        raster::Fill(&target, clipped, 0x00FFFFFF);
+    }
+    const Font& font = The_Font();
+    if (!font.loaded) return extent.height;
+    int x = rect->left;
+    int y = rect->top;
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(characters[i]);
+        if (c == '\n') {
+            x = rect->left;
+            y += font.line_height;
+            continue;
+        }
+        if (c < 32) continue;
+        if (x >= clip.right) continue;
+        Blend_Glyph(target, font.glyphs[c], x, y, clip);
+        x += font.glyphs[c].advance;
+    }
+    return extent.height;
+}
