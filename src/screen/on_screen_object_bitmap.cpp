@@ -1,0 +1,77 @@
+#include "screen/on_screen_object_bitmap.h"
+
+#include "current_directory.h"
+
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+// The low 32 bits of the seconds since 1970, as a signed number.
+int32_t Clock_Seconds() {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr))));
+}
+
+}  // namespace
+
+void On_Screen_Object_Bitmap::Setup(int32_t width, int32_t height) {
+    rect = &bounds;
+    bounds = RECT{100, 100, 100 + width, 100 + height};
+    picture.file_name = Path_In_Current_Directory(std::to_string(Clock_Seconds()));
+    if (picture.bitmap != nullptr) DeleteObject(picture.bitmap);
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    picture.bitmap = CreateCompatibleBitmap(display, width, height);
+    DeleteDC(display);
+    picture.bitmap_width = width;
+    picture.bitmap_height = height;
+}
+
+void On_Screen_Object_Bitmap::Draw(HDC dc) {
+    HBRUSH white = CreateSolidBrush(0xFFFFFF);
+    HGDIOBJ old_brush = SelectObject(dc, white);
+    FillRect(dc, rect, white);
+    if (show_caption) {
+        RECT box{bounds.left, bounds.top - Caption_Height, bounds.left + Caption_Width, bounds.top};
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &box, 0);
+    }
+    HDC source = CreateCompatibleDC(dc);
+    {
+        auto painting = picture.Lock();
+        HGDIOBJ old_bitmap = SelectObject(source, picture.bitmap);
+        BitBlt(dc, bounds.left, bounds.top, picture.bitmap_width, picture.bitmap_height, source, 0, 0, SRCCOPY);
+        SelectObject(source, old_bitmap);
+    }
+    // The brush is let go by the context first: a selected brush cannot be deleted.
+    SelectObject(dc, old_brush);
+    DeleteObject(white);
+    DeleteDC(source);
+}
+
+Action_Code On_Screen_Object_Bitmap::Handle_Event(Event_Code code, int x, int y) {
+    switch (code) {
+        case Right_Button_Up:
+            Open_Own_Menu({"Move window", "Output Bitmap"}, x, y);
+            return Open_Menu;
+        case Menu_Closed:
+            if (menu.selected_index == 0) Start_Move(x, y);
+            if (menu.selected_index == 1) Output_Bitmap();
+            return No_Action;
+        default:
+            return On_Screen_Object_Movable_RECT::Handle_Event(code, x, y);
+    }
+}
+
+std::string Free_Bitmap_File_Name(const std::string& directory, int32_t seconds) {
+    const std::string stem = directory + Path_Separator + std::to_string(seconds);
+    std::string name = stem + ".bmp";
+    std::error_code error;
+    for (int copy = 2; std::filesystem::exists(name, error); ++copy)
+        name = stem + "-" + std::to_string(copy) + ".bmp";
+    return name;
+}
+
+void On_Screen_Object_Bitmap::Output_Bitmap() {
+    picture.file_name = Free_Bitmap_File_Name(Current_Directory(), Clock_Seconds());
+    picture.Save_BMP();
+}

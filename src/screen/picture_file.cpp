@@ -1,0 +1,88 @@
+#include "screen/picture_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+Picture_File::~Picture_File() {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+}
+
+int64_t BMP_Row_Size(int64_t width) { return ((width * 24 + 31) / 32) * 4; }
+
+namespace {
+
+// A copy of the bitmap in the file's own format: 24-bit blue-green-red rows,
+// bottom row first, padded to four bytes. Null when there is nothing to copy.
+struct Pixel_Buffer {
+    HBITMAP section = nullptr;
+    const char* bytes = nullptr;
+    ~Pixel_Buffer() {
+        if (section != nullptr) DeleteObject(section);
+    }
+};
+
+void Copy_Pixels(const Picture_File& picture, const BITMAPINFO& info, Pixel_Buffer& buffer) {
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC source = CreateCompatibleDC(display);
+    HDC target = CreateCompatibleDC(source);
+    void* bits = nullptr;
+    buffer.section = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    buffer.bytes = static_cast<const char*>(bits);
+    if (buffer.section != nullptr && picture.bitmap != nullptr) {
+        auto painting = picture.Lock();
+        HGDIOBJ old_source = SelectObject(source, picture.bitmap);
+        HGDIOBJ old_target = SelectObject(target, buffer.section);
+        BitBlt(target, 0, 0, picture.bitmap_width, picture.bitmap_height, source, 0, 0, SRCCOPY);
+        SelectObject(target, old_target);
+        SelectObject(source, old_source);
+    }
+    DeleteDC(target);
+    DeleteDC(source);
+    DeleteDC(display);
+}
+
+}  // namespace
+
+bool Picture_File::Save_BMP() {
+    const int64_t row_size = BMP_Row_Size(bitmap_width);
+
+    BITMAPFILEHEADER file_header{};
+    file_header.bfType = 0x4D42;  // "BM"
+    file_header.bfSize = 0;
+    file_header.bfReserved1 = 0;
+    file_header.bfReserved2 = 0;
+    file_header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+
+    BITMAPINFO info{};
+    BITMAPINFOHEADER& header = info.bmiHeader;
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = bitmap_width;
+    header.biHeight = bitmap_height;  // positive: rows stored bottom-up
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+
+    // An empty picture has no pixel buffer: the file is the headers alone.
+    Pixel_Buffer pixels;
+    if (bitmap_width > 0 && bitmap_height > 0) Copy_Pixels(*this, info, pixels);
+
+    const std::string partial = file_name + ".partial";
+    bool written = false;
+    {
+        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(&file_header), sizeof file_header);
+        file.write(reinterpret_cast<const char*>(&header), sizeof header);
+        if (pixels.bytes != nullptr) file.write(pixels.bytes, static_cast<std::streamsize>(row_size * bitmap_height));
+        file.close();
+        written = !file.fail();
+    }
+    std::error_code error;
+    if (written) std::filesystem::rename(partial, file_name, error);
+    if (!written || error) {
+        std::filesystem::remove(partial, error);
+        return false;
+    }
+    return true;
+}
