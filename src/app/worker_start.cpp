@@ -1,0 +1,25 @@
+#include "app/worker_start.h"
+
+void Start_Training_Worker(HWND window, Layer_Stack& stack, Training_Worker_Argument& argument, Worker_Stop& stop) {
+    stack.window = window;
+    stack.layer_count = 0;
+    stack.connections.reset();
+    stack.layers.reset();
+    stack.manager = &Process_Screen_Object_Manager();
+    argument.window = window;
+    argument.stack = &stack;
+    argument.stop = &stop;
+    _beginthreadex(nullptr, 0, Training_Worker, &argument, 0, nullptr);
+}
+
+bool Stop_Training_Worker(Worker_Stop& stop, std::chrono::milliseconds longest) {
+    stop.Request();
+    return stop.Wait_Until_Finished(longest);
+}
+
+void Release_Training_Worker(Layer_Stack& stack) {
+    stack.connections.reset();
+    stack.layers.reset();
+    stack.layer_count = 0;
+    stack.manager = nullptr;
+}
