@@ -81,8 +81,6 @@ void Lay_Out_Network(Layer_Stack& stack) {
     place(stack.layers[2]->panel[0], Layer_2_Place);
 }
 
-namespace {
-
 // Shows what the worker is doing in the window's title, a few times a
 // second at most, since without redrawing nothing else shows it for minutes.
 class Progress_Title {
@@ -119,91 +117,82 @@ private:
     uint64_t trained_at_last = 0;
 };
 
-struct Worker {
-    Training_Worker_Argument& argument;
-    Layer_Stack& stack;
-    Training_Settings settings;
-    Training_Image_File images;
-    Progress_Title progress;
+Training_Run::Training_Run(Training_Worker_Argument& run_argument)
+    : argument(run_argument), stack(*run_argument.stack), progress(std::make_unique<Progress_Title>(stack.window)) {}
 
-    bool Stopping() const { return argument.stop != nullptr && argument.stop->Requested(); }
+Training_Run::~Training_Run() = default;
 
-    // Reads the settings and refuses those the network cannot run with.
-    bool Read_Settings() {
-        bool found = false;
-        settings = Read_Training_Settings(&found);
-        if (Stopping()) return false;
-        if (const auto problem = Settings_Problem(settings, Physical_Memory_Bytes())) {
-            // After "Settings data not found" the all-zero values need no second message.
-            if (found) MessageBoxA(nullptr, problem->c_str(), "layerdream", MB_OK);
-            progress.Show("layerdream - stopped: settings.txt cannot be used");
-            return false;
-        }
-        return true;
+bool Training_Run::Stopping() const { return argument.stop != nullptr && argument.stop->Requested(); }
+
+bool Training_Run::Read_Settings() {
+    bool found = false;
+    settings = Read_Training_Settings(&found);
+    if (Stopping()) return false;
+    if (const auto problem = Settings_Problem(settings, Physical_Memory_Bytes())) {
+        // After "Settings data not found" the all-zero values need no second message.
+        if (found) MessageBoxA(nullptr, problem->c_str(), "layerdream", MB_OK);
+        progress->Show("layerdream - stopped: settings.txt cannot be used");
+        return false;
     }
+    return true;
+}
 
-    bool Build() {
-        images.Open_Training_Images();
-        if (Stopping()) return false;
-        stack.Add_Layer(Image_Side, Image_Side);
-        if (Stopping()) return false;
-        stack.Add_Layer(settings.layer1_width, settings.layer1_height);
-        if (Stopping()) return false;
-        stack.Add_Layer(settings.layer2_width, settings.layer2_height);
-        if (Stopping()) return false;
-        Lay_Out_Network(stack);
-        stack.Show_All();
-        return !Stopping();
-    }
+bool Training_Run::Build() {
+    images.Open_Training_Images();
+    if (Stopping()) return false;
+    stack.Add_Layer(Image_Side, Image_Side);
+    if (Stopping()) return false;
+    stack.Add_Layer(settings.layer1_width, settings.layer1_height);
+    if (Stopping()) return false;
+    stack.Add_Layer(settings.layer2_width, settings.layer2_height);
+    if (Stopping()) return false;
+    Lay_Out_Network(stack);
+    stack.Show_All();
+    return !Stopping();
+}
 
-    // Trains each connection in turn, from the bottom up, on the first N images.
-    bool Train() {
-        const int32_t steps = settings.images_per_connection;
-        for (int32_t p = 0; p < stack.layer_count - 1; ++p) {
-            images.Rewind_Training_Images();
-            for (int32_t i = 0; i < steps; ++i) {
-                if (Stopping()) return false;
-                const double rate = Learning_Rate_At(settings.learning_rate, i, steps);
-                images.Read_Next_Image(*stack.layers[0]);
-                for (int32_t c = 0; c <= p; ++c) stack.connections[c]->Sample_Up();
-                Layer_Connection& trained = *stack.connections[p];
-                trained.Update_Positive(rate);
-                trained.Sample_Down();
-                trained.Update_Negative(rate);
-                if (settings.redraw_during_training != 0) stack.Show_All();
-                progress.Training(p, i + 1, steps);
-            }
-        }
-        return !Stopping();
-    }
-
-    // Drives four units of the top layer at random and samples the layers
-    // below from it, showing everything twice per cycle, until stopped.
-    void Dream() {
-        const double even_odds = Firing_Probability(-0.0);
-        Neuron_Layer& top = *stack.layers[2];
-        for (uint64_t cycle = 1; !Stopping(); ++cycle) {
-            for (int x = 0; x < 4; ++x) top.columns[x][0] = Random_Fraction(Draw_Random()) < even_odds ? 1 : 0;
-            stack.connections[1]->Sample_Down();
-            stack.connections[0]->Sample_Down();
-            stack.Show_All();
-            stack.Show_All();
-            progress.Dreaming(cycle);
+bool Training_Run::Train() {
+    const int32_t steps = settings.images_per_connection;
+    for (int32_t p = 0; p < stack.layer_count - 1; ++p) {
+        images.Rewind_Training_Images();
+        for (int32_t i = 0; i < steps; ++i) {
+            if (Stopping()) return false;
+            const double rate = Learning_Rate_At(settings.learning_rate, i, steps);
+            images.Read_Next_Image(*stack.layers[0]);
+            for (int32_t c = 0; c <= p; ++c) stack.connections[c]->Sample_Up();
+            Layer_Connection& trained = *stack.connections[p];
+            trained.Update_Positive(rate);
+            trained.Sample_Down();
+            trained.Update_Negative(rate);
+            if (settings.redraw_during_training != 0) stack.Show_All();
+            progress->Training(p, i + 1, steps);
         }
     }
+    return !Stopping();
+}
 
-    void Run() {
-        if (Read_Settings() && Build() && Train()) Dream();
-    }
-};
+void Training_Run::Dream_Cycle() {
+const double even_odds = Firing_Probability(-0.0);  // exactly 0.5
+Neuron_Layer& top = *stack.layers[2];
+for (int x = 0; x < 4; ++x) top.columns[x][0] = Random_Fraction(Draw_Random()) < even_odds ? 1 : 0;
+stack.connections[1]->Sample_Down();
+stack.connections[0]->Sample_Down();
+stack.Show_All();
+stack.Show_All();
+progress->Dreaming(++dream_cycles);
+}
 
-}  // namespace
+void Training_Run::Run() {
+if (!Read_Settings() || !Build() || !Train()) return;
+while (!Stopping()) Dream_Cycle();
+}
+
 
 unsigned __stdcall Training_Worker(void* raw_argument) {
     auto& argument = *static_cast<Training_Worker_Argument*>(raw_argument);
     {
-        Worker worker{argument, *argument.stack, {}, {}, Progress_Title(argument.stack->window)};
-        worker.Run();
+        Training_Run run(argument);
+        run.Run();
     }
     if (argument.stop != nullptr) argument.stop->Mark_Finished();
     return 0;

@@ -5,11 +5,13 @@
 
 #include "network/layer_stack.h"
 #include "platform.h"
+#include "training/training_image_file.h"
 #include "training/training_settings.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -40,6 +42,42 @@ struct Training_Worker_Argument {
 // The thread function. Returns only when asked to stop, or when the
 // settings cannot be run (after saying why).
 unsigned __stdcall Training_Worker(void* argument);
+
+class Progress_Title;
+
+// The worker's work, stage by stage, in the order the thread runs them; each
+// stage is false when the work must not go on (stop asked, settings refused).
+class Training_Run {
+public:
+    explicit Training_Run(Training_Worker_Argument& run_argument);
+    ~Training_Run();
+
+    // Reads the settings and refuses, with a message, those the network
+    // cannot run with.
+    bool Read_Settings();
+    // Opens the images, builds the three layers, lays their pictures out
+    // and shows them all once.
+    bool Build();
+    // Trains each connection in turn, from the bottom up, on the first N
+    // images, with a learning rate that falls linearly.
+    bool Train();
+    // One cycle of dreaming: four units of the top layer set at random with
+    // even odds, the layers below sampled down from it, everything shown twice.
+    void Dream_Cycle();
+    // All of it: the stages above, then dreaming until asked to stop.
+    void Run();
+
+    bool Stopping() const;
+
+    Training_Worker_Argument& argument;
+    Layer_Stack& stack;
+    Training_Settings settings;
+    Training_Image_File images;
+    uint64_t dream_cycles = 0;
+
+private:
+    std::unique_ptr<Progress_Title> progress;
+};
 
 // Why the network cannot be built with these settings, naming the value and
 // what it must be; nothing if it can. Weights that would not fit in
