@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whatever a purpose needs that is missing.
+#   install-dependencies.sh run      build and run the program
+#   install-dependencies.sh test     also the tests: GoogleTest, Xvfb, xdotool, ...
+#   install-dependencies.sh windows-build  the Windows cross build
+#   install-dependencies.sh windows  the Windows cross build and Wine to run it
+set -euo pipefail
+
+run_packages=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
+              curl ca-certificates)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-xlib
+               xvfb xfonts-base x11-utils x11-apps xdotool imagemagick
+               clang libclang-rt-14-dev g++-mingw-w64-x86-64)
+windows_build_packages=(cmake make g++-mingw-w64-x86-64)
+windows_packages=("${windows_build_packages[@]}" wine wine64)
+
+wanted=()
+for purpose in "${@:-run}"; do
+  case "$purpose" in
+    run) wanted+=("${run_packages[@]}") ;;
+    test) wanted+=("${run_packages[@]}" "${test_packages[@]}") ;;
+    windows-build) wanted+=("${windows_build_packages[@]}") ;;
+    windows) wanted+=("${windows_packages[@]}") ;;
+    *) echo "install-dependencies.sh: unknown purpose '$purpose' (run, test, windows-build or windows)" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Please install as root: ${missing[*]}" >&2; exit 1; }
+  as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,89 @@
+// A small program for end-to-end tests of the picture panels: a blue window
+// with three panels showing known pictures, which can be moved, resized and
+// exported like the network's pictures.
+//
+//   panel A: 28 × 28 at (60, 80),  pixel (x, y) = RGB(9x, 9y, 4(x + y))
+//   panel B: 10 × 20 at (200, 80), black and white squares of 5 pixels
+//   panel C: 60 × 40 at (300, 240), grey level 4x + y
+#include "app/main_window.h"
+#include "screen/on_screen_object_background.h"
+#include "screen/on_screen_object_bitmap.h"
+#include "screen/on_screen_object_manager.h"
+
+#include <functional>
+
+namespace {
+
+LRESULT CALLBACK Demo_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PAINT) {
+        Paint_Main_Window(window);
+        return 0;
+    }
+    return Main_Window_Procedure(window, message, wparam, lparam);
+}
+
+void Paint(On_Screen_Object_Bitmap& panel, const std::function<COLORREF(int, int)>& colour) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
+    for (int x = 0; x < panel.picture.bitmap_width; ++x)
+        for (int y = 0; y < panel.picture.bitmap_height; ++y) SetPixel(dc, x, y, colour(x, y));
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+}
+
+void Place(On_Screen_Object_Bitmap& panel, int left, int top, const char* caption) {
+    panel.bounds = RECT{left, top, left + panel.picture.bitmap_width, top + panel.picture.bitmap_height};
+    panel.caption = caption;
+    panel.show_caption = true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = Demo_Procedure;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.lpszClassName = "layerdream panel demo";
+    RegisterClassExA(&window_class);
+    HWND window = CreateWindowExA(0, "layerdream panel demo", "panel demo", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                                  800, 600, nullptr, nullptr, instance, nullptr);
+    ShowWindow(window, SW_SHOW);
+
+    On_Screen_Object_Manager& manager = Process_Screen_Object_Manager();
+    On_Screen_Object_Background background;
+    background.colour = 0x00FF0000;
+    manager.Add_Object(window, &background);
+
+    On_Screen_Object_Bitmap a, b, c;
+    a.Setup(28, 28);
+    b.Setup(10, 20);
+    c.Setup(60, 40);
+    Paint(a, [](int x, int y) { return RGB(9 * x, 9 * y, 4 * (x + y)); });
+    Paint(b, [](int x, int y) { return ((x / 5) + (y / 5)) % 2 == 0 ? RGB(255, 255, 255) : RGB(0, 0, 0); });
+    Paint(c, [](int x, int y) { return RGB(4 * x + y, 4 * x + y, 4 * x + y); });
+    Place(a, 60, 80, "panel A");
+    Place(b, 200, 80, "panel B");
+    Place(c, 300, 240, "panel C");
+    manager.Add_Object(window, &a);
+    manager.Add_Object(window, &b);
+    manager.Add_Object(window, &c);
+
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    auto objects = manager.Lock_Objects();
+    if (Window_Object_List* list = manager.Find_Window(window)) {
+        for (On_Screen_Object* object : {static_cast<On_Screen_Object*>(&a), static_cast<On_Screen_Object*>(&b),
+                                         static_cast<On_Screen_Object*>(&c), static_cast<On_Screen_Object*>(&background)})
+            list->Remove(object);
+        list->Remove(&a.menu);
+        list->Remove(&b.menu);
+        list->Remove(&c.menu);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,56 @@
+"""The real program in an X server: its window, its background, its ending."""
+
+import time
+import unittest
+
+from driver import Program, binary_path, blob_image, idx_images, settings_text
+
+BLUE = (0, 0, 255)
+SMALL_RUN = {
+    "settings.txt": settings_text(10, 10, 8, 8, 1, 20, 0.1),
+    "trainingimages": idx_images([blob_image(k) for k in range(20)]),
+}
+
+
+class Main_Window_Test(unittest.TestCase):
+    def test_client_area_is_blue_where_no_picture_stands(self):
+        with Program(binary_path(), SMALL_RUN) as program:
+            self.assertTrue(program.title().startswith("layerdream"))
+            shot = program.screenshot()
+            self.assertGreaterEqual(shot.width, 964)  # room for a 784-wide picture at x = 180
+            # The pictures stand in the upper left; the rest is background.
+            for x, y in [(shot.width - 2, shot.height - 2), (shot.width // 2, shot.height - 40), (5, 5),
+                         (shot.width - 10, 40)]:
+                self.assertEqual(shot.pixel(x, y), BLUE, "pixel (%d, %d)" % (x, y))
+
+    def test_closing_the_window_ends_the_program_with_code_0(self):
+        with Program(binary_path(), SMALL_RUN) as program:
+            program.wait_for_title("dreaming")
+            started = time.monotonic()
+            program.close()
+            self.assertEqual(program.wait(timeout=5), 0)
+            self.assertLess(time.monotonic() - started, 2.0)
+
+    def test_a_missing_settings_file_shows_a_box_and_the_window_stays_usable(self):
+        with Program(binary_path(), {}) as program:
+            main = program.main_window()
+            boxes = []
+
+            def box_is_up():
+                boxes[:] = program.other_windows()
+                return boxes
+            from driver import wait_for
+            wait_for(box_is_up, 10, what="the message box")
+            self.assertIn('message box "": Settings data not found', program.log_text())
+            # The main window still paints its background while the box is up.
+            shot = program.screenshot(main)
+            self.assertEqual(shot.pixel(2, shot.height - 2), BLUE)
+            # Closing the main window ends the program, box and all.
+            started = time.monotonic()
+            program.close(main)
+            self.assertEqual(program.wait(timeout=5), 0)
+            self.assertLess(time.monotonic() - started, 2.0)
+
+
+if __name__ == "__main__":
+    unittest.main()
