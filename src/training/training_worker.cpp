@@ -58,9 +58,10 @@ std::optional<std::string> Settings_Problem(const Training_Settings& settings, u
     if (layer1 > most || layer2 > most)
         return Format("Layer %d has %" PRId64 " neurons; a layer may have at most %" PRId64 ".", layer1 > most ? 1 : 2,
                       layer1 > most ? layer1 : layer2, most);
-    // Each weight takes a cell of two numbers and a pixel of its picture.
+    // Each weight takes a cell of two numbers and a pixel of its picture;
+    // each neuron of every layer, the top one included, its state and pixel.
     const double weights = static_cast<double>(input * layer1 + layer1 * layer2);
-    const double needed = weights * (sizeof(Weight_Cell) + 4) + static_cast<double>(input + layer1) * 16;
+    const double needed = weights * (sizeof(Weight_Cell) + 4) + static_cast<double>(input + layer1 + layer2) * 16;
     if (memory_bytes > 0 && needed > static_cast<double>(memory_bytes))
         return Format("Layers of %d by %d and %d by %d need %.1f GiB for their weights and pictures; "
                       "this machine has %.1f GiB of memory.",
