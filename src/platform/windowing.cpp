@@ -430,6 +430,7 @@ namespace {
 HWND Make_Window(const char* class_name, const char* window_name, DWORD style, int width, int height,
                  HWND parent, std::shared_ptr<void> builtin_state) {
     if (class_name == nullptr) return nullptr;
+    if (std::strcmp(class_name, "LISTBOX") == 0) windowing::Register_List_Box_Class();
     Windowing& ui = State();
     Window_Class window_class;
     {

@@ -63,6 +63,9 @@ void End_Of_Loop();
 // A registered built-in class (the list box, the message box).
 void Register_Builtin_Class(const char* name, WNDPROC procedure);
 
+// Registers the built-in "LISTBOX" class once (list_box.cpp).
+void Register_List_Box_Class();
+
 // Creates a top-level window of a given client size on the window thread,
 // holding a built-in class's state from the start.
 HWND Create_Top_Level(const char* class_name, const char* title, int client_width,
