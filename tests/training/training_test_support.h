@@ -1,0 +1,142 @@
+// Helpers for the training tests: input files written into the current
+// directory, test images, a network with no window, and a call made on a
+// second thread while this one answers its windows' messages.
+#pragma once
+
+#include "network/layer_stack.h"
+#include "platform_testing.h"
+#include "screen/on_screen_object_manager.h"
+#include "support/test_window.h"
+#include "training/training_image_file.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace training_test {
+
+using Image = std::array<uint8_t, Image_Size>;
+
+inline void Write_File(const std::string& name, const std::string& bytes) {
+    std::ofstream file(name, std::ios::out | std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The header of the published image format: magic number, image count,
+// rows and columns, each four bytes, most significant first.
+inline std::string Idx_Header(uint32_t count) {
+    std::string header;
+    for (uint32_t field : {0x00000803u, count, 28u, 28u})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<char>((field >> shift) & 0xFF));
+    return header;
+}
+
+// An image of pixels spread over the whole range of grey levels, different
+// for every seed.
+inline Image Noise_Image(uint32_t seed) {
+    Image image{};
+    uint32_t state = seed * 2654435761u + 12345u;
+    for (uint8_t& pixel : image) {
+        state = state * 1664525u + 1013904223u;
+        pixel = static_cast<uint8_t>(state >> 24);
+    }
+    return image;
+}
+
+inline std::string Bytes_Of(const Image& image) { return std::string(image.begin(), image.end()); }
+
+// Header followed by the images, whole.
+inline void Write_Training_Images(const std::vector<Image>& images, const std::string& header = Idx_Header(0)) {
+    std::string bytes = header;
+    for (const Image& image : images) bytes += Bytes_Of(image);
+    Write_File(Training_Images_File_Name, bytes);
+}
+
+// True when the 28 × 28 layer shows the image in black and white: the state
+// at x = column, y = row is 1 exactly for a pixel of 128 or more.
+inline bool Shows(const Neuron_Layer& layer, const Image& image) {
+    for (int k = 0; k < Image_Size; ++k) {
+        const int row = k / 28;
+        const int column = k % 28;
+        if (layer.columns[column][row] != (image[k] >= 128 ? 1 : 0)) return false;
+    }
+    return true;
+}
+
+// Which of the images the layer shows, or -1 for none of them.
+inline int Shown_Image(const Neuron_Layer& layer, const std::vector<Image>& images) {
+    for (size_t k = 0; k < images.size(); ++k)
+        if (Shows(layer, images[k])) return static_cast<int>(k);
+    return -1;
+}
+
+inline int Count_On(const Neuron_Layer& layer) {
+    int on = 0;
+    for (int x = 0; x < layer.width; ++x)
+        for (int y = 0; y < layer.height; ++y) on += layer.columns[x][y];
+    return on;
+}
+
+// A network whose pictures go to no window: every repaint is a no-op, so
+// it can be built, trained and shown on the test's own thread.
+struct Headless_Network {
+    Headless_Network() {
+        stack.window = nullptr;
+        stack.manager = &manager;
+    }
+    ~Headless_Network() { Destroy_Network(stack); }
+    Headless_Network(const Headless_Network&) = delete;
+    Headless_Network& operator=(const Headless_Network&) = delete;
+
+    On_Screen_Object_Manager manager;
+    Layer_Stack stack;
+};
+
+// The random source's state after the given number of draws.
+inline uint32_t Random_State_After(uint32_t state, uint64_t draws) {
+    for (uint64_t k = 0; k < draws; ++k) state = state * 214013u + 2531011u;
+    return state;
+}
+
+// Runs a call on a second thread, for calls that may show a message box
+// and wait on it. The thread of the test owns the windows and has to keep
+// answering them (Pump_Messages_Until) while the call runs. Whatever box is
+// still up at the end is dismissed, so the thread always finishes.
+class Background_Call {
+public:
+    explicit Background_Call(std::function<void()> work)
+        : thread([this, work = std::move(work)] {
+              work();
+              done = true;
+          }) {}
+    ~Background_Call() {
+        Pump_Messages_Until([this] {
+            for (const auto& box : testing_hooks::Open_Message_Boxes()) PostMessageA(box.window, WM_CLOSE, 0, 0);
+            return done.load();
+        });
+        thread.join();
+    }
+    Background_Call(const Background_Call&) = delete;
+    Background_Call& operator=(const Background_Call&) = delete;
+
+    bool Done() const { return done.load(); }
+
+private:
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
+// Answers this thread's messages until at least one message box is up;
+// the boxes then up.
+inline std::vector<testing_hooks::Message_Box_View> Wait_For_Message_Boxes(
+    std::chrono::milliseconds longest = std::chrono::seconds(10)) {
+    Pump_Messages_Until([] { return !testing_hooks::Open_Message_Boxes().empty(); }, longest);
+    return testing_hooks::Open_Message_Boxes();
+}
+
+}  // namespace training_test
