@@ -1,0 +1,298 @@
+#include "network/weight_row_kernels.h"
+
+#include <atomic>
+#include <cstddef>
+
+#if defined(__x86_64__)
+#define LAYERDREAM_X86_64 1
+#include <immintrin.h>
+#endif
+
+// The kernels read a cell's weight and spare as two neighbouring doubles.
+static_assert(sizeof(Weight_Cell) == 2 * sizeof(double));
+static_assert(offsetof(Weight_Cell, weight) == 0);
+
+namespace {
+
+// ------------------------------------------------------------ plain versions
+// Used for the positions the wide versions leave over, and where there is no
+// SSE2. They show what every version computes.
+
+void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t from, int32_t to, double* sums) {
+    for (int32_t u = from; u < to; ++u) {
+        double sum = 0;
+        for (size_t t = 0; t < term_count; ++t) {
+            const Row_Term& term = terms[t];
+            if (term.plain)
+                sum += term.row[u].weight;
+            else
+                sum += term.factor * term.row[u].weight;
+        }
+        sums[u] = sum;
+    }
+}
+
+bool Non_Finite(double value) { return !(value - value == 0); }
+
+bool Update_Cells_Positive_Plain(Weight_Cell* row, const int64_t* lanes, int32_t from, int32_t to, double rate) {
+    bool non_finite = false;
+    for (int32_t u = from; u < to; ++u) {
+        if (lanes[2 * u] == 0) continue;
+        const double w = row[u].weight;
+        row[u].weight = w + ((1 - w) * rate) * Positive_Gain;
+        non_finite |= Non_Finite(row[u].weight);
+    }
+    return non_finite;
+}
+
+bool Update_Cells_Negative_Plain(Weight_Cell* row, const int64_t* lanes, int32_t from, int32_t to, double rate) {
+    bool non_finite = false;
+    for (int32_t u = from; u < to; ++u) {
+        if (lanes[2 * u] == 0) continue;
+        const double w = row[u].weight;
+        row[u].weight = w - (1 - w) * rate;
+        non_finite |= Non_Finite(row[u].weight);
+    }
+    return non_finite;
+}
+
+// Sums of several rows at once over the same listed positions. Each sum is a
+// chain of dependent additions; working on Rows of them side by side keeps
+// the adder busy while each addition waits for the one before.
+template <int Rows>
+void Sum_Listed_Block(const Weight_Cell* const* rows, const int32_t* listed, size_t listed_count, double* sums) {
+    double sum[Rows];
+    const Weight_Cell* row[Rows];
+    for (int r = 0; r < Rows; ++r) {
+        sum[r] = 0;
+        row[r] = rows[r];
+    }
+    for (size_t k = 0; k < listed_count; ++k) {
+        const int32_t u = listed[k];
+        for (int r = 0; r < Rows; ++r) sum[r] += row[r][u].weight;
+    }
+    for (int r = 0; r < Rows; ++r) sums[r] = sum[r];
+}
+
+#if LAYERDREAM_X86_64
+
+std::atomic<bool> avx2_allowed{true};
+
+bool Has_AVX2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has && avx2_allowed.load(std::memory_order_relaxed);
+}
+
+// ------------------------------------------------------------ SSE2
+// Two cells at a time: the weights of cells u and u + 1 side by side.
+
+inline __m128d Weights_Of_Pair(const Weight_Cell* cells) {
+    return _mm_unpacklo_pd(_mm_loadu_pd(&cells[0].weight), _mm_loadu_pd(&cells[1].weight));
+}
+
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
+    const int32_t pairs = upper_count / 2;
+    for (int32_t i = 0; i < 2 * pairs; ++i) sums[i] = 0;
+    size_t t = 0;
+    while (t < term_count) {
+        if (t + 4 <= term_count && terms[t].plain && terms[t + 1].plain && terms[t + 2].plain && terms[t + 3].plain) {
+            const Weight_Cell* r0 = terms[t].row;
+            const Weight_Cell* r1 = terms[t + 1].row;
+            const Weight_Cell* r2 = terms[t + 2].row;
+            const Weight_Cell* r3 = terms[t + 3].row;
+            for (int32_t p = 0; p < pairs; ++p) {
+                __m128d sum = _mm_loadu_pd(sums + 2 * p);
+                sum = _mm_add_pd(sum, Weights_Of_Pair(r0 + 2 * p));
+                sum = _mm_add_pd(sum, Weights_Of_Pair(r1 + 2 * p));
+                sum = _mm_add_pd(sum, Weights_Of_Pair(r2 + 2 * p));
+                sum = _mm_add_pd(sum, Weights_Of_Pair(r3 + 2 * p));
+                _mm_storeu_pd(sums + 2 * p, sum);
+            }
+            t += 4;
+        } else {
+            const Row_Term& term = terms[t];
+            const __m128d factor = _mm_set1_pd(term.factor);
+            for (int32_t p = 0; p < pairs; ++p) {
+                __m128d weights = Weights_Of_Pair(term.row + 2 * p);
+                if (!term.plain) weights = _mm_mul_pd(factor, weights);
+                _mm_storeu_pd(sums + 2 * p, _mm_add_pd(_mm_loadu_pd(sums + 2 * p), weights));
+            }
+            t += 1;
+        }
+    }
+    Accumulate_Columns_Plain(terms, term_count, 2 * pairs, upper_count, sums);
+}
+
+// The updated cell where the mask is set, the old one elsewhere, and whether
+// the result is infinite or not a number in either lane.
+inline __m128d Choose(__m128d mask, __m128d changed, __m128d old) {
+    return _mm_or_pd(_mm_and_pd(mask, changed), _mm_andnot_pd(mask, old));
+}
+
+inline __m128d Non_Finite_Lanes(__m128d value) {
+    const __m128d difference = _mm_sub_pd(value, value);
+    return _mm_cmpunord_pd(difference, difference);
+}
+
+template <bool Positive>
+bool Update_Row_SSE2(Weight_Cell* row, const int64_t* lanes, int32_t upper_count, double rate) {
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d a = _mm_set1_pd(rate);
+    const __m128d gain = _mm_set1_pd(Positive_Gain);
+    __m128d non_finite = _mm_setzero_pd();
+    for (int32_t u = 0; u < upper_count; ++u) {
+        const __m128d mask = _mm_castsi128_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + 2 * u)));
+        const __m128d w = _mm_loadu_pd(&row[u].weight);
+        __m128d changed;
+        if constexpr (Positive)
+            changed = _mm_add_pd(w, _mm_mul_pd(_mm_mul_pd(_mm_sub_pd(one, w), a), gain));
+        else
+            changed = _mm_sub_pd(w, _mm_mul_pd(_mm_sub_pd(one, w), a));
+        const __m128d result = Choose(mask, changed, w);
+        _mm_storeu_pd(&row[u].weight, result);
+        non_finite = _mm_or_pd(non_finite, Non_Finite_Lanes(result));
+    }
+    return _mm_movemask_pd(non_finite) != 0;
+}
+
+// ------------------------------------------------------------ AVX2
+// Four cells at a time. Unpacking two loads of two cells gives the weights
+// of cells u, u + 2, u + 1, u + 3 in that order, so the sums of a block of
+// four are kept in that order while they are built and put back at the end.
+
+__attribute__((target("avx2"))) inline __m256d Weights_Of_Block(const Weight_Cell* cells) {
+    return _mm256_unpacklo_pd(_mm256_loadu_pd(&cells[0].weight), _mm256_loadu_pd(&cells[2].weight));
+}
+
+__attribute__((target("avx2"))) void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count,
+                                                              int32_t upper_count, double* sums) {
+    const int32_t blocks = upper_count / 4;
+    for (int32_t i = 0; i < 4 * blocks; ++i) sums[i] = 0;
+    size_t t = 0;
+    while (t < term_count) {
+        if (t + 4 <= term_count && terms[t].plain && terms[t + 1].plain && terms[t + 2].plain && terms[t + 3].plain) {
+            const Weight_Cell* r0 = terms[t].row;
+            const Weight_Cell* r1 = terms[t + 1].row;
+            const Weight_Cell* r2 = terms[t + 2].row;
+            const Weight_Cell* r3 = terms[t + 3].row;
+            for (int32_t b = 0; b < blocks; ++b) {
+                __m256d sum = _mm256_loadu_pd(sums + 4 * b);
+                sum = _mm256_add_pd(sum, Weights_Of_Block(r0 + 4 * b));
+                sum = _mm256_add_pd(sum, Weights_Of_Block(r1 + 4 * b));
+                sum = _mm256_add_pd(sum, Weights_Of_Block(r2 + 4 * b));
+                sum = _mm256_add_pd(sum, Weights_Of_Block(r3 + 4 * b));
+                _mm256_storeu_pd(sums + 4 * b, sum);
+            }
+            t += 4;
+        } else {
+            const Row_Term& term = terms[t];
+            const __m256d factor = _mm256_set1_pd(term.factor);
+            for (int32_t b = 0; b < blocks; ++b) {
+                __m256d weights = Weights_Of_Block(term.row + 4 * b);
+                if (!term.plain) weights = _mm256_mul_pd(factor, weights);
+                _mm256_storeu_pd(sums + 4 * b, _mm256_add_pd(_mm256_loadu_pd(sums + 4 * b), weights));
+            }
+            t += 1;
+        }
+    }
+    for (int32_t b = 0; b < blocks; ++b) {
+        const double second = sums[4 * b + 1];
+        sums[4 * b + 1] = sums[4 * b + 2];
+        sums[4 * b + 2] = second;
+    }
+    Accumulate_Columns_Plain(terms, term_count, 4 * blocks, upper_count, sums);
+}
+
+template <bool Positive>
+__attribute__((target("avx2"))) bool Update_Row_AVX2(Weight_Cell* row, const int64_t* lanes, int32_t upper_count,
+                                                      double rate) {
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d a = _mm256_set1_pd(rate);
+    const __m256d gain = _mm256_set1_pd(Positive_Gain);
+    __m256d non_finite = _mm256_setzero_pd();
+    const int32_t pairs = upper_count / 2;
+    for (int32_t p = 0; p < pairs; ++p) {
+        const __m256d mask = _mm256_castsi256_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes + 4 * p)));
+        const __m256d w = _mm256_loadu_pd(&row[2 * p].weight);
+        __m256d changed;
+        if constexpr (Positive)
+            changed = _mm256_add_pd(w, _mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(one, w), a), gain));
+        else
+            changed = _mm256_sub_pd(w, _mm256_mul_pd(_mm256_sub_pd(one, w), a));
+        const __m256d result = _mm256_blendv_pd(w, changed, mask);
+        _mm256_storeu_pd(&row[2 * p].weight, result);
+        const __m256d difference = _mm256_sub_pd(result, result);
+        non_finite = _mm256_or_pd(non_finite, _mm256_cmp_pd(difference, difference, _CMP_UNORD_Q));
+    }
+    bool any = _mm256_movemask_pd(non_finite) != 0;
+    if constexpr (Positive)
+        any |= Update_Cells_Positive_Plain(row, lanes, 2 * pairs, upper_count, rate);
+    else
+        any |= Update_Cells_Negative_Plain(row, lanes, 2 * pairs, upper_count, rate);
+    return any;
+}
+
+#endif
+
+}  // namespace
+
+bool Allow_AVX2_Kernels(bool allowed) {
+#if LAYERDREAM_X86_64
+    avx2_allowed = allowed;
+    return Has_AVX2();
+#else
+    (void)allowed;
+    return false;
+#endif
+}
+
+void Accumulate_Columns(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
+#if LAYERDREAM_X86_64
+    if (Has_AVX2())
+        Accumulate_Columns_AVX2(terms, term_count, upper_count, sums);
+    else
+        Accumulate_Columns_SSE2(terms, term_count, upper_count, sums);
+#else
+    Accumulate_Columns_Plain(terms, term_count, 0, upper_count, sums);
+#endif
+}
+
+void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
+                        double* sums) {
+    size_t r = 0;
+    for (; r + 8 <= row_count; r += 8) Sum_Listed_Block<8>(rows + r, listed, listed_count, sums + r);
+    if (r + 4 <= row_count) {
+        Sum_Listed_Block<4>(rows + r, listed, listed_count, sums + r);
+        r += 4;
+    }
+    for (; r < row_count; ++r) Sum_Listed_Block<1>(rows + r, listed, listed_count, sums + r);
+}
+
+bool Update_Mask::Build(const int8_t* upper_states, int32_t upper_count) {
+    lanes.assign(2 * static_cast<size_t>(upper_count), 0);
+    bool any = false;
+    for (int32_t u = 0; u < upper_count; ++u) {
+        if (upper_states[u] == 0) continue;
+        lanes[2 * static_cast<size_t>(u)] = -1;
+        any = true;
+    }
+    return any;
+}
+
+bool Update_Row_Positive(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate) {
+#if LAYERDREAM_X86_64
+    if (Has_AVX2()) return Update_Row_AVX2<true>(row, mask.Lanes(), upper_count, rate);
+    return Update_Row_SSE2<true>(row, mask.Lanes(), upper_count, rate);
+#else
+    return Update_Cells_Positive_Plain(row, mask.Lanes(), 0, upper_count, rate);
+#endif
+}
+
+bool Update_Row_Negative(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate) {
+#if LAYERDREAM_X86_64
+    if (Has_AVX2()) return Update_Row_AVX2<false>(row, mask.Lanes(), upper_count, rate);
+    return Update_Row_SSE2<false>(row, mask.Lanes(), upper_count, rate);
+#else
+    return Update_Cells_Negative_Plain(row, mask.Lanes(), 0, upper_count, rate);
+#endif
+}
