@@ -37,6 +37,7 @@ constexpr double firing_base = 2.71828182;
 // allocate on every step. The rules run on the training thread only.
 struct Scratch {
     std::vector<Neuron_State> states;
+    std::vector<Neuron_State> lower_states;
     std::vector<double> sums;
     std::vector<int32_t> listed;
     std::vector<Row_Term> terms;
@@ -132,14 +133,23 @@ void Layer_Connection::Sample_Down() {
     for (int32_t u = 0; u < upper_count; ++u)
         if (upper_states[u] != 0) scratch.listed.push_back(u);
 
+    // The rows of lower neurons that are on come first: in training they have
+    // just been read by Sample_Up and Update_Positive and are still in the
+    // cache. The order of the rows changes nothing but the memory traffic.
+    std::vector<Neuron_State>& lower_states = scratch.lower_states;
+    Gather_States(*lower, lower_states);
     scratch.rows.clear();
     scratch.row_indices.clear();
-    for (int32_t l = 0; l < lower_count; ++l) {
-        if (binary && !row_may_be_non_finite[l]) {
-            scratch.rows.push_back(weights[l].get());
-            scratch.row_indices.push_back(l);
-        } else {
-            sums[l] = Full_Row_Sum(weights[l].get(), upper_states, upper_count);
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool on = pass == 0;
+        for (int32_t l = 0; l < lower_count; ++l) {
+            if ((lower_states[l] != 0) != on) continue;
+            if (binary && !row_may_be_non_finite[l]) {
+                scratch.rows.push_back(weights[l].get());
+                scratch.row_indices.push_back(l);
+            } else {
+                sums[l] = Full_Row_Sum(weights[l].get(), upper_states, upper_count);
+            }
         }
     }
     scratch.row_sums.resize(scratch.rows.size());
@@ -171,7 +181,9 @@ void Layer_Connection::Update_Negative(double learning_rate) {
     Gather_States(*upper, scratch.states);
     if (!scratch.mask.Build(scratch.states.data(), upper_count)) return;
     Gather_States(*lower, scratch.states);
-    for (int32_t l = 0; l < lower_count; ++l) {
+    // From the last row down: those Sample_Down read last are the ones still
+    // in the cache.
+    for (int32_t l = lower_count - 1; l >= 0; --l) {
         if (scratch.states[l] == 0) continue;
         if (Update_Row_Negative(weights[l].get(), scratch.mask, upper_count, learning_rate))
             row_may_be_non_finite[l] = true;
