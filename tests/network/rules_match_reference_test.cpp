@@ -178,23 +178,23 @@ std::vector<Plan> Plans() {
     };
 }
 
-class Rules_Match_Reference : public testing::TestWithParam<bool> {
+class Network_Rules_Match_Reference : public testing::TestWithParam<bool> {
 protected:
     void SetUp() override { Allow_AVX2_Kernels(GetParam()); }
     void TearDown() override { Allow_AVX2_Kernels(true); }
 };
 
-class Plan_Matches_Reference : public testing::TestWithParam<std::tuple<Plan, bool>> {
+class Network_Plan_Matches_Reference : public testing::TestWithParam<std::tuple<Plan, bool>> {
 protected:
     void SetUp() override { Allow_AVX2_Kernels(std::get<1>(GetParam())); }
     void TearDown() override { Allow_AVX2_Kernels(true); }
 };
 
-TEST_P(Plan_Matches_Reference, OverTrainingAndDreaming) { Run_Plan(std::get<0>(GetParam())); }
+TEST_P(Network_Plan_Matches_Reference, OverTrainingAndDreaming) { Run_Plan(std::get<0>(GetParam())); }
 
 std::string Kernel_Name(bool widest) { return widest ? "Widest" : "SSE2"; }
 
-INSTANTIATE_TEST_SUITE_P(Plans, Plan_Matches_Reference, testing::Combine(testing::ValuesIn(Plans()), testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(Plans, Network_Plan_Matches_Reference, testing::Combine(testing::ValuesIn(Plans()), testing::Bool()),
                          [](const testing::TestParamInfo<std::tuple<Plan, bool>>& plan) {
                              return std::get<0>(plan.param).name + "_" + Kernel_Name(std::get<1>(plan.param));
                          });
@@ -202,12 +202,12 @@ INSTANTIATE_TEST_SUITE_P(Plans, Plan_Matches_Reference, testing::Combine(testing
 // The width of the trained network of the program: each pass still checked
 // against the reference, but only for a few steps, since the plain rules
 // take milliseconds per step at this size.
-TEST_P(Rules_Match_Reference, OnAWideNetwork) {
+TEST_P(Network_Rules_Match_Reference, OnAWideNetwork) {
     Run_Plan({"wide", {{28, 28}, {25, 20}, {20, 25}}, 12, 0.1, {{5, 0, 0, 400, 321, not_a_number}}, true, 3});
 }
 
 // Weights written directly into the matrix, made known with Weights_Changed.
-TEST_P(Rules_Match_Reference, AfterWeightsWrittenDirectly) {
+TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenDirectly) {
     Set_Random_State(1);
     Test_Network program = Make_Network({{28, 28}, {10, 10}, {8, 8}});
     Layer_Connection& first = *program.connections[0];
@@ -228,7 +228,7 @@ TEST_P(Rules_Match_Reference, AfterWeightsWrittenDirectly) {
 
 // Layers without neurons: a pass onto an empty layer draws nothing, a pass
 // from one gives every target the sum 0.
-TEST_P(Rules_Match_Reference, WithEmptyLayers) {
+TEST_P(Network_Rules_Match_Reference, WithEmptyLayers) {
     for (const std::vector<Layer_Shape>& shapes : std::vector<std::vector<Layer_Shape>>{
              {{2, 3}, {0, 4}}, {{0, 5}, {3, 2}}, {{4, 0}, {2, 2}}, {{3, 3}, {3, 0}}}) {
         Set_Random_State(77);
@@ -257,7 +257,7 @@ TEST_P(Rules_Match_Reference, WithEmptyLayers) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, Rules_Match_Reference, testing::Bool(),
+INSTANTIATE_TEST_SUITE_P(Kernels, Network_Rules_Match_Reference, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& kernel) { return Kernel_Name(kernel.param); });
 
 }  // namespace

@@ -95,6 +95,18 @@ std::string First_Difference(const Test_Network& a, const Test_Network& b) {
     return "";
 }
 
+uint32_t Random_State_Before(int draw) {
+    // The generator steps state × 214013 + 2531011 and draws bits 16 to 30
+    // of the new state. Pick the new state with those bits, and step back:
+    // 214013 is odd, so it has an inverse modulo 2^32 (Newton's iteration
+    // doubles the correct low bits each round).
+    constexpr uint32_t multiplier = 214013u;
+    uint32_t inverse = multiplier;
+    for (int round = 0; round < 5; ++round) inverse *= 2u - multiplier * inverse;
+    const uint32_t next = static_cast<uint32_t>(draw) << 16;
+    return (next - 2531011u) * inverse;
+}
+
 namespace {
 
 // A small generator of its own, so that making patterns never touches the

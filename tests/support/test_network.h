@@ -40,6 +40,10 @@ bool Same_Weights(const Layer_Connection& a, const Layer_Connection& b);
 // connection, the position and both values, for test messages.
 std::string First_Difference(const Test_Network& a, const Test_Network& b);
 
+// A state of the random source from which the next draw is the given one
+// (0 to 32767), for tests of what each draw makes of a neuron.
+uint32_t Random_State_Before(int draw);
+
 // A binary input pattern for a layer, one byte per neuron in neuron index
 // order (x × height + y), each 0 or 1.
 using Pattern = std::vector<uint8_t>;

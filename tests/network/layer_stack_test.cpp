@@ -1,0 +1,192 @@
+// The layer stack: what Add_Layer builds, captions and registers, and the
+// order in which Show_All shows the pictures.
+#include "network/layer_stack.h"
+#include "network/random_source.h"
+#include "support/test_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A stack on a manager of its own; the layers and connections it made are
+// released at the end.
+struct Test_Stack {
+    explicit Test_Stack(HWND window = nullptr) {
+        stack.window = window;
+        stack.manager = &manager;
+    }
+    ~Test_Stack() { Destroy_Network(stack); }
+    On_Screen_Object_Manager manager;
+    Layer_Stack stack;
+};
+
+TEST(Network_Layer_Stack, FirstLayerMakesNoConnection) {
+    Test_Stack test;
+    test.stack.Add_Layer(28, 28);
+    EXPECT_EQ(test.stack.layer_count, 1);
+    EXPECT_EQ(test.stack.connections, nullptr);
+    EXPECT_EQ(test.stack.layers[0]->width, 28);
+    EXPECT_EQ(test.stack.layers[0]->panel[0].caption, "layer 0 neuron states: 28X28");
+    EXPECT_TRUE(test.stack.layers[0]->panel[0].show_caption);
+}
+
+TEST(Network_Layer_Stack, CaptionsEveryPicture) {
+    Test_Stack test;
+    Set_Random_State(1);
+    test.stack.Add_Layer(28, 28);
+    test.stack.Add_Layer(10, 20);
+    test.stack.Add_Layer(8, 8);
+    ASSERT_EQ(test.stack.layer_count, 3);
+    const Layer_Stack& stack = test.stack;
+    EXPECT_EQ(stack.layers[1]->panel[0].caption, "layer 1 neuron states: 10X20");
+    EXPECT_EQ(stack.layers[2]->panel[0].caption, "layer 2 neuron states: 8X8");
+    EXPECT_EQ(stack.connections[0]->panel[0].caption, "Weightings that connect layer 0 to layer 1: 784X200");
+    EXPECT_EQ(stack.connections[1]->panel[0].caption, "Weightings that connect layer 1 to layer 2: 200X64");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(stack.layers[i]->panel[0].show_caption);
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(stack.connections[i]->panel[0].show_caption);
+    // Each connection joins its two neighbours; the weights took 784 × 200
+    // and then 200 × 64 draws.
+    EXPECT_EQ(stack.connections[0]->lower, stack.layers[0]);
+    EXPECT_EQ(stack.connections[0]->upper, stack.layers[1]);
+    EXPECT_EQ(stack.connections[1]->lower, stack.layers[1]);
+    EXPECT_EQ(stack.connections[1]->upper, stack.layers[2]);
+    uint32_t state = 1;
+    for (int k = 0; k < 784 * 200 + 200 * 64; ++k) state = state * 214013u + 2531011u;
+    EXPECT_EQ(Random_State(), state);
+}
+
+TEST(Network_Layer_Stack, ThirdLayerKeepsTheFirstConnection) {
+    Test_Stack test;
+    test.stack.Add_Layer(4, 4);
+    test.stack.Add_Layer(3, 3);
+    Layer_Connection* first = test.stack.connections[0];
+    Neuron_Layer* bottom = test.stack.layers[0];
+    test.stack.Add_Layer(2, 2);
+    EXPECT_EQ(test.stack.connections[0], first);
+    EXPECT_EQ(test.stack.layers[0], bottom);
+    EXPECT_NE(test.stack.connections[1], first);
+}
+
+// Each registration puts the new picture in front: connection 1 ends up in
+// front of everything, layer 0 behind everything.
+TEST(Network_Layer_Stack, RegistersEachPictureInFront) {
+    Test_Stack test;
+    test.stack.Add_Layer(28, 28);
+    test.stack.Add_Layer(5, 4);
+    test.stack.Add_Layer(3, 2);
+    const Layer_Stack& stack = test.stack;
+    auto objects = test.manager.Lock_Objects();
+    const Window_Object_List* list = test.manager.Find_Window(nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->object_count, 5);
+    EXPECT_EQ(list->objects[0], &stack.connections[1]->panel[0]);
+    EXPECT_EQ(list->objects[1], &stack.layers[2]->panel[0]);
+    EXPECT_EQ(list->objects[2], &stack.connections[0]->panel[0]);
+    EXPECT_EQ(list->objects[3], &stack.layers[1]->panel[0]);
+    EXPECT_EQ(list->objects[4], &stack.layers[0]->panel[0]);
+}
+
+// ------------------------------------------------------------ Show_All
+
+// What the window saw at each repaint: which pictures had been painted by
+// then (their first pixel no longer holds the marker colour).
+constexpr COLORREF marker = RGB(1, 2, 3);
+std::vector<On_Screen_Object_Bitmap*> watched;
+std::vector<std::vector<bool>> seen_at_repaint;
+
+bool Painted(const On_Screen_Object_Bitmap& panel) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
+    const COLORREF colour = GetPixel(dc, 0, 0);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return colour != marker;
+}
+
+LRESULT CALLBACK Watching_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        std::vector<bool> seen;
+        for (const On_Screen_Object_Bitmap* panel : watched) seen.push_back(Painted(*panel));
+        seen_at_repaint.push_back(seen);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void Mark(On_Screen_Object_Bitmap& panel) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
+    HBRUSH brush = CreateSolidBrush(marker);
+    RECT all{0, 0, panel.picture.bitmap_width, panel.picture.bitmap_height};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+}
+
+class Network_Show_All_Order : public testing::Test {
+protected:
+    void SetUp() override {
+        watched.clear();
+        seen_at_repaint.clear();
+    }
+    void TearDown() override { watched.clear(); }
+
+    // Marks the pictures, in the order layer 0, connection 0, layer 1, ...,
+    // and forgets the repaints so far.
+    void Watch(Layer_Stack& stack) {
+        for (int32_t i = 0; i < stack.layer_count; ++i) {
+            watched.push_back(&stack.layers[i]->panel[0]);
+            if (i + 1 < stack.layer_count) watched.push_back(&stack.connections[i]->panel[0]);
+        }
+        for (On_Screen_Object_Bitmap* panel : watched) Mark(*panel);
+        seen_at_repaint.clear();
+    }
+};
+
+TEST_F(Network_Show_All_Order, ShowsBottomUpWithARepaintAfterEachPicture) {
+    Test_Window window(Watching_Procedure);
+    Test_Stack test(window.Handle());
+    test.stack.Add_Layer(28, 28);
+    test.stack.Add_Layer(4, 5);
+    test.stack.Add_Layer(3, 3);
+    // Weights of 0 paint grey, states of 1 white: neither is the marker.
+    for (int32_t c = 0; c < 2; ++c) {
+        Layer_Connection& connection = *test.stack.connections[c];
+        for (int32_t l = 0; l < connection.Lower_Count(); ++l)
+            for (int32_t u = 0; u < connection.Upper_Count(); ++u) connection.Set_Weight(l, u, 0.0);
+    }
+    Watch(test.stack);
+    test.stack.Show_All();
+    // Layer 0, connection 0, layer 1, connection 1, layer 2: each picture is
+    // painted, then the window repainted, before the next one.
+    const std::vector<std::vector<bool>> expected = {
+        {true, false, false, false, false}, {true, true, false, false, false}, {true, true, true, false, false},
+        {true, true, true, true, false},    {true, true, true, true, true},
+    };
+    EXPECT_EQ(seen_at_repaint, expected);
+}
+
+TEST_F(Network_Show_All_Order, OneLayerShowsOnlyThatLayer) {
+    Test_Window window(Watching_Procedure);
+    Test_Stack test(window.Handle());
+    test.stack.Add_Layer(6, 6);
+    Watch(test.stack);
+    test.stack.Show_All();
+    EXPECT_EQ(seen_at_repaint, (std::vector<std::vector<bool>>{{true}}));
+}
+
+TEST_F(Network_Show_All_Order, NoLayersShowsNothing) {
+    Test_Window window(Watching_Procedure);
+    Test_Stack test(window.Handle());
+    test.stack.Show_All();
+    EXPECT_TRUE(seen_at_repaint.empty());
+}
+
+}  // namespace

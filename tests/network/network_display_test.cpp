@@ -1,0 +1,115 @@
+// The grey levels of states and weights, and the pixels Show_States and
+// Show_Weights paint into the panels' pictures. With no window the paint
+// cycle and the repaint do nothing, so only the pictures change.
+#include "network/layer_connection.h"
+#include "network/network_display.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+constexpr double infinity = std::numeric_limits<double>::infinity();
+
+TEST(Network_Weight_Grey_Level, RunsFromBlackToWhiteAndWrapsOutside) {
+    const struct {
+        double weight;
+        int level;
+    } table[] = {
+        {-1.01, 255}, {-1.0, 0}, {-0.999, 0}, {-0.088, 116}, {0.0, 127}, {0.5, 191}, {1.0, 255}, {1.01, 0},
+        // v = 382.5 truncates to 382, which is 126 modulo 256; v = -127.5
+        // truncates toward zero to -127, whose low 8 bits are 129.
+        {2.0, 126}, {-2.0, 129},
+    };
+    for (const auto& row : table) EXPECT_EQ(Weight_Grey_Level(row.weight), row.level) << row.weight;
+}
+
+TEST(Network_Weight_Grey_Level, NumbersBeyondAThirtyTwoBitLevelShowBlack) {
+    for (double weight : {std::numeric_limits<double>::quiet_NaN(), infinity, -infinity, 1e300, -1e300, 2e7, -2e7,
+                          std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest()})
+        EXPECT_EQ(Weight_Grey_Level(weight), 0) << weight;
+    // Either side of the edge: v = 16843009 × 127.5 = 2147483647.5 truncates
+    // to 2^31 - 1, whose low byte is 255; one more and v no longer fits.
+    EXPECT_EQ(Weight_Grey_Level(16843008.0), 255);
+    EXPECT_EQ(Weight_Grey_Level(16843009.0), 0);
+    EXPECT_EQ(Weight_Grey_Level(-16843010.0), 1);  // v = -2147483647.5 → -2^31 + 1
+    EXPECT_EQ(Weight_Grey_Level(-16843011.0), 0);
+}
+
+TEST(Network_State_Grey_Level, OnIsWhiteOffIsBlack) {
+    EXPECT_EQ(State_Grey_Level(1), 255);
+    EXPECT_EQ(State_Grey_Level(0), 0);
+}
+
+// Reads the pixels of a panel's picture through a memory context.
+class Picture_Reader {
+public:
+    explicit Picture_Reader(const On_Screen_Object_Bitmap& panel) : dc(CreateCompatibleDC(nullptr)) {
+        previous = SelectObject(dc, panel.picture.bitmap);
+    }
+    ~Picture_Reader() {
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+    }
+    Picture_Reader(const Picture_Reader&) = delete;
+    Picture_Reader& operator=(const Picture_Reader&) = delete;
+
+    int Grey(int x, int y) const {
+        const COLORREF colour = GetPixel(dc, x, y);
+        EXPECT_EQ(GetRValue(colour), GetGValue(colour));
+        EXPECT_EQ(GetRValue(colour), GetBValue(colour));
+        return GetRValue(colour);
+    }
+
+private:
+    HDC dc;
+    HGDIOBJ previous;
+};
+
+TEST(Network_Show_States, PaintsOnWhiteAndOffBlack) {
+    Neuron_Layer layer;
+    layer.Create(3, 2);
+    layer.Show_States(nullptr);
+    {
+        Picture_Reader picture(layer.panel[0]);
+        for (int x = 0; x < 3; ++x)
+            for (int y = 0; y < 2; ++y) EXPECT_EQ(picture.Grey(x, y), 255);
+    }
+    layer.columns[0][1] = 0;
+    layer.columns[2][0] = 0;
+    layer.Show_States(nullptr);
+    {
+        Picture_Reader picture(layer.panel[0]);
+        for (int x = 0; x < 3; ++x)
+            for (int y = 0; y < 2; ++y) EXPECT_EQ(picture.Grey(x, y), layer.columns[x][y] ? 255 : 0) << x << "," << y;
+    }
+    layer.Destroy();
+}
+
+TEST(Network_Show_Weights, PaintsLowerAlongXAndUpperAlongY) {
+    Neuron_Layer lower;
+    Neuron_Layer upper;
+    lower.Create(3, 1);
+    upper.Create(1, 2);
+    Layer_Connection connection;
+    connection.Create(&lower, &upper);
+    const double weights[3][2] = {{-1.0, 0.0}, {0.5, 1.0}, {std::numeric_limits<double>::quiet_NaN(), -1.01}};
+    for (int32_t l = 0; l < 3; ++l)
+        for (int32_t u = 0; u < 2; ++u) connection.Set_Weight(l, u, weights[l][u]);
+    connection.Show_Weights(nullptr);
+    {
+        Picture_Reader picture(connection.panel[0]);
+        EXPECT_EQ(picture.Grey(0, 0), 0);
+        EXPECT_EQ(picture.Grey(0, 1), 127);
+        EXPECT_EQ(picture.Grey(1, 0), 191);
+        EXPECT_EQ(picture.Grey(1, 1), 255);
+        EXPECT_EQ(picture.Grey(2, 0), 0);
+        EXPECT_EQ(picture.Grey(2, 1), 255);
+    }
+    connection.Destroy();
+    lower.Destroy();
+    upper.Destroy();
+}
+
+}  // namespace
