@@ -1,0 +1,336 @@
+// Windows, messages and painting across threads, on SDL's offscreen driver.
+#include "platform.h"
+#include "platform_testing.h"
+#include "support/test_window.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// What the test windows' procedure saw.
+struct Seen {
+    std::atomic<int> paints{0};
+    std::atomic<bool> painted_on_other_thread{false};
+    std::thread::id window_thread;
+    std::vector<MSG> mouse;
+    std::atomic<bool> destroyed{false};
+    COLORREF fill = RGB(0, 128, 0);
+};
+Seen seen;
+
+LRESULT CALLBACK Recording_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_PAINT: {
+            if (std::this_thread::get_id() != seen.window_thread) seen.painted_on_other_thread = true;
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            HBRUSH brush = CreateSolidBrush(seen.fill);
+            RECT client;
+            GetClientRect(window, &client);
+            FillRect(dc, &client, brush);
+            DeleteObject(brush);
+            EndPaint(window, &paint);
+            ++seen.paints;
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP: {
+            MSG m{};
+            m.message = message;
+            m.lParam = lparam;
+            seen.mouse.push_back(m);
+            return 0;
+        }
+        case WM_DESTROY:
+            seen.destroyed = true;
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wparam, lparam);
+    }
+}
+
+class Windowing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        seen.paints = 0;
+        seen.painted_on_other_thread = false;
+        seen.window_thread = std::this_thread::get_id();
+        seen.mouse.clear();
+        seen.destroyed = false;
+        seen.fill = RGB(0, 128, 0);
+        window = std::make_unique<Test_Window>(Recording_Procedure, 320, 200);
+        ASSERT_NE(window->Handle(), nullptr);
+        ASSERT_TRUE(Pump_Messages_Until([] { return seen.paints > 0; }));  // the first paint after showing
+    }
+
+    HWND Handle() const { return window->Handle(); }
+    std::unique_ptr<Test_Window> window;
+};
+
+TEST_F(Windowing, AnotherThreadsUpdateReturnsOnlyAfterTheWindowThreadHasPainted) {
+    const int before = seen.paints;
+    std::atomic<int> paints_when_returned{-1};
+    std::atomic<bool> returned{false};
+    std::thread other([&] {
+        InvalidateRect(Handle(), nullptr, TRUE);
+        UpdateWindow(Handle());
+        paints_when_returned = seen.paints.load();
+        returned = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(returned) << "the update must wait for the window's thread";
+    ASSERT_TRUE(Pump_Messages_Until([&] { return returned.load(); }));
+    other.join();
+    EXPECT_EQ(paints_when_returned, before + 1);
+    EXPECT_FALSE(seen.painted_on_other_thread);
+}
+
+TEST_F(Windowing, AnUpdateWithNothingToRepaintReturnsAtOnce) {
+    Pump_Messages_Until([] { return false; }, 50ms);  // nothing left to paint
+    std::thread other([&] { UpdateWindow(Handle()); });
+    other.join();  // would hang if it waited for a paint
+    SUCCEED();
+}
+
+TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheWindowIsDestroyed) {
+    std::promise<BOOL> result;
+    std::thread other([&] {
+        InvalidateRect(Handle(), nullptr, TRUE);
+        result.set_value(UpdateWindow(Handle()));
+    });
+    auto answer = result.get_future();
+    EXPECT_EQ(answer.wait_for(100ms), std::future_status::timeout);
+    DestroyWindow(Handle());
+    ASSERT_EQ(answer.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(answer.get());
+    other.join();
+    EXPECT_TRUE(seen.destroyed);
+    EXPECT_FALSE(IsWindow(Handle()));
+    // Later calls on the destroyed window return at once.
+    EXPECT_FALSE(InvalidateRect(Handle(), nullptr, TRUE));
+    EXPECT_FALSE(UpdateWindow(Handle()));
+}
+
+TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheLoopEnds) {
+    std::promise<BOOL> result;
+    std::thread other([&] {
+        InvalidateRect(Handle(), nullptr, TRUE);
+        result.set_value(UpdateWindow(Handle()));
+    });
+    auto answer = result.get_future();
+    EXPECT_EQ(answer.wait_for(100ms), std::future_status::timeout);
+    // The loop takes what was sent to it before its quit message, so the
+    // waiting thread is answered either way; it never stays blocked.
+    PostQuitMessage(7);
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) DispatchMessageA(&message);
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(message.wParam, 7u);
+    ASSERT_EQ(answer.wait_for(5s), std::future_status::ready);
+    other.join();
+    // A thread asking after the loop has ended is refused at once.
+    std::thread late([&] {
+        InvalidateRect(Handle(), nullptr, TRUE);
+        EXPECT_FALSE(UpdateWindow(Handle()));
+    });
+    late.join();
+}
+
+TEST_F(Windowing, PaintingIsAskedForOnlyWhenNoOtherMessageWaits) {
+    Pump_Messages_Until([] { return false; }, 50ms);
+    InvalidateRect(Handle(), nullptr, TRUE);
+    PostMessageA(Handle(), WM_USER + 1, 0, 0);
+    MSG message{};
+    ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_USER + 1));
+    ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_PAINT));
+    EXPECT_EQ(message.hwnd, Handle());
+    DispatchMessageA(&message);
+}
+
+TEST_F(Windowing, PaintingOnTheWindowThreadReachesTheScreenAndAnotherThreadsContextDrawsNowhere) {
+    seen.fill = RGB(200, 10, 20);
+    InvalidateRect(Handle(), nullptr, TRUE);
+    UpdateWindow(Handle());  // on this thread: painted at once
+    testing_hooks::Screen_Picture shown = testing_hooks::Read_Screen(Handle());
+    ASSERT_GT(shown.width, 10);
+    EXPECT_EQ(shown.At(5, 5), 0x00C80A14u);
+    std::thread other([&] {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(Handle(), &paint);
+        ASSERT_NE(dc, nullptr);
+        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+        RECT everything{0, 0, 1000, 1000};
+        FillRect(dc, &everything, brush);
+        EXPECT_EQ(SetPixel(dc, 5, 5, RGB(1, 2, 3)), CLR_INVALID);
+        DeleteObject(brush);
+        EndPaint(Handle(), &paint);
+    });
+    other.join();
+    shown = testing_hooks::Read_Screen(Handle());
+    EXPECT_EQ(shown.At(5, 5), 0x00C80A14u);
+}
+
+TEST_F(Windowing, MouseInputBecomesMessagesWithTheClientPointInTheirPosition) {
+    // This window is the newest SDL window shown under its title.
+    uint32_t window_id = 0;
+    for (uint32_t candidate = 1; candidate < 256; ++candidate) {
+        SDL_Window* w = SDL_GetWindowFromID(candidate);
+        if (w != nullptr && (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) != 0 &&
+            std::string(SDL_GetWindowTitle(w)) == "layerdream test")
+            window_id = candidate;
+    }
+    ASSERT_NE(window_id, 0u);
+    auto push = [&](Uint32 type, int x, int y, Uint8 button) {
+        SDL_Event event{};
+        event.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            event.motion.windowID = window_id;
+            event.motion.x = x;
+            event.motion.y = y;
+        } else {
+            event.button.windowID = window_id;
+            event.button.x = x;
+            event.button.y = y;
+            event.button.button = button;
+        }
+        SDL_PushEvent(&event);
+    };
+    push(SDL_MOUSEMOTION, 10, 20, 0);
+    push(SDL_MOUSEBUTTONDOWN, 11, 21, SDL_BUTTON_LEFT);
+    push(SDL_MOUSEBUTTONUP, 12, 22, SDL_BUTTON_LEFT);
+    push(SDL_MOUSEBUTTONDOWN, 13, 23, SDL_BUTTON_RIGHT);
+    push(SDL_MOUSEBUTTONUP, 300, 199, SDL_BUTTON_RIGHT);
+    push(SDL_MOUSEBUTTONDOWN, 1, 1, SDL_BUTTON_MIDDLE);  // not a message of the program's
+    ASSERT_TRUE(Pump_Messages_Until([] { return seen.mouse.size() >= 5; }));
+    ASSERT_EQ(seen.mouse.size(), 5u);
+    const UINT kinds[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP};
+    const int points[][2] = {{10, 20}, {11, 21}, {12, 22}, {13, 23}, {300, 199}};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(seen.mouse[i].message, kinds[i]);
+        EXPECT_EQ(LOWORD(seen.mouse[i].lParam), points[i][0]);
+        EXPECT_EQ(HIWORD(seen.mouse[i].lParam), points[i][1]);
+    }
+}
+
+TEST_F(Windowing, ClosingTheWindowDestroysItThroughTheDefaultProcessing) {
+    PostMessageA(Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(Pump_Messages_Until([] { return seen.destroyed.load(); }));
+    EXPECT_FALSE(IsWindow(Handle()));
+}
+
+TEST_F(Windowing, TheTitleCanBeSetFromAnyThread) {
+    std::thread other([&] { EXPECT_TRUE(SetWindowTextA(Handle(), "layerdream - from the worker")); });
+    other.join();
+    char title[64];
+    EXPECT_EQ(GetWindowTextA(Handle(), title, sizeof title), 28);
+    EXPECT_STREQ(title, "layerdream - from the worker");
+    EXPECT_EQ(GetWindowTextA(Handle(), title, 11), 10);
+    EXPECT_STREQ(title, "layerdream");
+}
+
+TEST_F(Windowing, AMessageBoxBlocksOnlyItsThreadAndShowsItsTextAndTitle) {
+    std::promise<int> result;
+    std::thread other([&] { result.set_value(MessageBoxA(nullptr, "Training data not found", "", MB_OK)); });
+    auto answer = result.get_future();
+    ASSERT_TRUE(Pump_Messages_Until([] { return !testing_hooks::Open_Message_Boxes().empty(); }));
+    const auto boxes = testing_hooks::Open_Message_Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Training data not found");
+    EXPECT_EQ(boxes[0].title, "");
+    // The window goes on painting meanwhile.
+    const int before = seen.paints;
+    InvalidateRect(Handle(), nullptr, TRUE);
+    ASSERT_TRUE(Pump_Messages_Until([&] { return seen.paints > before; }));
+    EXPECT_EQ(answer.wait_for(0ms), std::future_status::timeout);
+    PostMessageA(boxes[0].window, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(Pump_Messages_Until([&] { return answer.wait_for(0ms) == std::future_status::ready; }));
+    EXPECT_EQ(answer.get(), IDOK);
+    other.join();
+    EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
+}
+
+TEST_F(Windowing, AMessageBoxStillUpWhenTheLoopEndsIsReleased) {
+    std::promise<int> result;
+    std::thread other([&] { result.set_value(MessageBoxA(nullptr, "Settings data not found", "", MB_OK)); });
+    auto answer = result.get_future();
+    ASSERT_TRUE(Pump_Messages_Until([] { return !testing_hooks::Open_Message_Boxes().empty(); }));
+    PostQuitMessage(0);
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) DispatchMessageA(&message);
+    ASSERT_EQ(answer.wait_for(5s), std::future_status::ready);
+    other.join();
+    EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
+    // After the loop has ended a new box is refused at once.
+    std::thread late([] { EXPECT_EQ(MessageBoxA(nullptr, "late", "", MB_OK), 0); });
+    late.join();
+}
+
+TEST(Process_Services, CurrentDirectoryReportsTheSizeItNeedsWhenTheBufferIsShort) {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    ASSERT_GT(needed, 1u);
+    std::string directory(needed, '\0');
+    EXPECT_EQ(GetCurrentDirectoryA(needed, directory.data()), needed - 1);
+    EXPECT_EQ(directory[needed - 1], '\0');
+    char too_small[2] = {'x', 'y'};
+    EXPECT_EQ(GetCurrentDirectoryA(needed - 1 < 2 ? needed - 1 : 2, too_small), needed);
+}
+
+unsigned __stdcall Record_Argument(void* argument) {
+    static_cast<std::promise<int>*>(argument)->set_value(42);
+    return 0;
+}
+
+TEST(Process_Services, ThreadStartRunsTheFunctionWithItsArgument) {
+    std::promise<int> ran;
+    EXPECT_NE(_beginthreadex(nullptr, 0, Record_Argument, &ran, 0, nullptr), 0u);
+    auto value = ran.get_future();
+    ASSERT_EQ(value.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(value.get(), 42);
+}
+
+TEST(Cursors, EachStandardCursorHasItsOwnHandleAndTheCurrentOneIsRemembered) {
+    LPCSTR names[] = {IDC_ARROW, IDC_HAND, IDC_SIZEALL, IDC_SIZENESW, IDC_SIZENWSE, IDC_SIZEWE, IDC_SIZENS};
+    std::vector<HCURSOR> handles;
+    for (LPCSTR name : names) {
+        HCURSOR cursor = LoadCursorA(nullptr, name);
+        ASSERT_NE(cursor, nullptr);
+        for (HCURSOR other : handles) EXPECT_NE(cursor, other);
+        handles.push_back(cursor);
+        SetCursor(cursor);
+        EXPECT_EQ(GetCursor(), cursor);
+    }
+    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
+}
+
+TEST(List_Box, HoldsAndReportsItsLines) {
+    HWND box = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("first")), 0);
+    EXPECT_EQ(SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("second")), 1);
+    EXPECT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 2);
+    char line[32];
+    EXPECT_EQ(SendMessageA(box, LB_GETTEXTLEN, 1, 0), 6);
+    EXPECT_EQ(SendMessageA(box, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line)), 6);
+    EXPECT_STREQ(line, "second");
+    EXPECT_EQ(SendMessageA(box, LB_DELETESTRING, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(box, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line)), 6);
+    EXPECT_EQ(SendMessageA(box, LB_DELETESTRING, 5, 0), LB_ERR);
+    SendMessageA(box, LB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 0);
+    DestroyWindow(box);
+}
+
+}  // namespace
