@@ -59,9 +59,11 @@ std::optional<std::string> Settings_Problem(const Training_Settings& settings, u
         return Format("Layer %d has %" PRId64 " neurons; a layer may have at most %" PRId64 ".", layer1 > most ? 1 : 2,
                       layer1 > most ? layer1 : layer2, most);
     // Each weight takes a cell of two numbers and a pixel of its picture;
-    // each neuron of every layer, the top one included, its state and pixel.
+    // each neuron of every layer, the top one included, its state and pixel,
+    // and at most one allocated row of weights or column of states (with the
+    // allocator's own bookkeeping), which dominates for layers one neuron high.
     const double weights = static_cast<double>(input * layer1 + layer1 * layer2);
-    const double needed = weights * (sizeof(Weight_Cell) + 4) + static_cast<double>(input + layer1 + layer2) * 16;
+    const double needed = weights * (sizeof(Weight_Cell) + 4) + static_cast<double>(input + layer1 + layer2) * 64;
     if (memory_bytes > 0 && needed > static_cast<double>(memory_bytes))
         return Format("Layers of %d by %d and %d by %d need %.1f GiB for their weights and pictures; "
                       "this machine has %.1f GiB of memory.",
@@ -173,21 +175,20 @@ bool Training_Run::Train() {
 }
 
 void Training_Run::Dream_Cycle() {
-const double even_odds = Firing_Probability(-0.0);  // exactly 0.5
-Neuron_Layer& top = *stack.layers[2];
-for (int x = 0; x < 4; ++x) top.columns[x][0] = Random_Fraction(Draw_Random()) < even_odds ? 1 : 0;
-stack.connections[1]->Sample_Down();
-stack.connections[0]->Sample_Down();
-stack.Show_All();
-stack.Show_All();
-progress->Dreaming(++dream_cycles);
+    const double even_odds = Firing_Probability(-0.0);  // exactly 0.5
+    Neuron_Layer& top = *stack.layers[2];
+    for (int x = 0; x < 4; ++x) top.columns[x][0] = Random_Fraction(Draw_Random()) < even_odds ? 1 : 0;
+    stack.connections[1]->Sample_Down();
+    stack.connections[0]->Sample_Down();
+    stack.Show_All();
+    stack.Show_All();
+    progress->Dreaming(++dream_cycles);
 }
 
 void Training_Run::Run() {
-if (!Read_Settings() || !Build() || !Train()) return;
-while (!Stopping()) Dream_Cycle();
+    if (!Read_Settings() || !Build() || !Train()) return;
+    while (!Stopping()) Dream_Cycle();
 }
-
 
 unsigned __stdcall Training_Worker(void* raw_argument) {
     auto& argument = *static_cast<Training_Worker_Argument*>(raw_argument);
