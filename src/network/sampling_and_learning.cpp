@@ -16,11 +16,14 @@
 //   lower index. Sample_Down works on several lower sums at once, each over
 //   the upper neurons that are on, in ascending order.
 // - The firing probability does not depend on the draw, so all sums are
-//   built first and the draws are then taken in ascending target index.
+//   built first and the draws are then taken in ascending target index;
+//   where the draw leaves no doubt about the outcome, the probability itself
+//   is not computed (Fires).
 // - The updates change only cells of pairs that are both on, and each weight
 //   at most once, so the rows may be visited in any order.
 #include "network/layer_connection.h"
 
+#include "network/firing_decision.h"
 #include "network/random_source.h"
 #include "network/weight_row_kernels.h"
 
@@ -68,19 +71,12 @@ bool Gather_States(const Neuron_Layer& layer, std::vector<Neuron_State>& states)
     return unusual == 0;
 }
 
-// The firing rule: the probability is computed first, then one draw decides.
-Neuron_State Fire(double sum) {
-    const double probability = Firing_Probability(sum);
-    const int draw = Draw_Random();
-    return Random_Fraction(draw) < probability ? 1 : 0;
-}
-
 // Fires every neuron of the layer from its sum, in ascending neuron index,
 // so the k-th draw goes to neuron k.
 void Fire_Layer(Neuron_Layer& layer, const double* sums) {
     for (int32_t x = 0; x < layer.width; ++x) {
         Neuron_State* column = layer.columns[x].get();
-        for (int32_t y = 0; y < layer.height; ++y) column[y] = Fire(*sums++);
+        for (int32_t y = 0; y < layer.height; ++y) column[y] = Fires(*sums++, Draw_Random());
     }
 }
 
