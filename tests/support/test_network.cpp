@@ -153,7 +153,7 @@ Pattern Stroke_Pattern(int32_t width, int32_t height, uint32_t seed) {
     if (width <= 0 || height <= 0) return pattern;
     Pattern_Random random(seed);
     const double scale = std::min(width, height) / 28.0;
-    const double pen = std::max(0.5, 1.25 * scale);
+    const double pen = std::max(0.5, 1.7 * scale);
     const int strokes = 1 + static_cast<int>(random.Next() % 2);
     for (int s = 0; s < strokes; ++s) {
         // Alternately an arc round a point near the middle and a straight bar,
