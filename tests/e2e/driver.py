@@ -74,14 +74,20 @@ def read_ppm(data):
     return Picture(width, height, data[at:at + 3 * width * height])
 
 
+# The program's BMP files say 0 where a file size may stand, as the format
+# allows; ImageMagick is told not to hold that against them.
+BMP_READING = ["-define", "bmp:ignore-filesize=true"]
+
+
 def read_picture_file(path):
     """Any picture file ImageMagick reads, as a Picture."""
-    return read_ppm(subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout)
+    return read_ppm(subprocess.run(["convert", *BMP_READING, path, "-depth", "8", "ppm:-"], capture_output=True,
+                                   check=True).stdout)
 
 
 def identify(path):
-    """ImageMagick's view of a picture file: (format, width, height, depth in bits per pixel)."""
-    out = subprocess.run(["identify", "-format", "%m %w %h %[bit-depth] %[channels]", path],
+    """ImageMagick's view of a picture file: format, width, height, bits per channel, channels."""
+    out = subprocess.run(["identify", *BMP_READING, "-format", "%m %w %h %[bit-depth] %[channels]", path],
                          capture_output=True, text=True, check=True).stdout.split()
     return out
 

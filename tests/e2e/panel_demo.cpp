@@ -4,7 +4,7 @@
 //
 //   panel A: 28 × 28 at (60, 80),  pixel (x, y) = RGB(9x, 9y, 4(x + y))
 //   panel B: 10 × 20 at (200, 80), black and white squares of 5 pixels
-//   panel C: 60 × 40 at (300, 240), grey level 4x + y
+//   panel C: 60 × 40 at (300, 240), grey level 3x + y
 #include "app/main_window.h"
 #include "screen/on_screen_object_background.h"
 #include "screen/on_screen_object_bitmap.h"
@@ -63,7 +63,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     c.Setup(60, 40);
     Paint(a, [](int x, int y) { return RGB(9 * x, 9 * y, 4 * (x + y)); });
     Paint(b, [](int x, int y) { return ((x / 5) + (y / 5)) % 2 == 0 ? RGB(255, 255, 255) : RGB(0, 0, 0); });
-    Paint(c, [](int x, int y) { return RGB(4 * x + y, 4 * x + y, 4 * x + y); });
+    Paint(c, [](int x, int y) { return RGB(3 * x + y, 3 * x + y, 3 * x + y); });
     Place(a, 60, 80, "panel A");
     Place(b, 200, 80, "panel B");
     Place(c, 300, 240, "panel C");
