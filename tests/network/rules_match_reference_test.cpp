@@ -227,6 +227,45 @@ TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenDirectly) {
     }
 }
 
+// The program stores only 0 and 1, but a state enters the sums as the signed
+// 8-bit number it is, and any state but 0 counts as on in the updates.
+TEST_P(Network_Rules_Match_Reference, WithStatesOtherThanZeroAndOne) {
+    Set_Random_State(5);
+    Test_Network program = Make_Network({{5, 3}, {3, 3}});
+    Test_Network reference = Copy_Network(program);
+    const Neuron_State odd_states[] = {2, -1, 0, 1, 127, -128, 0, 3};
+    auto set_odd_states = [&](Test_Network& network, int round) {
+        for (size_t i = 0; i < network.layers.size(); ++i) {
+            Neuron_Layer& layer = *network.layers[i];
+            for (int32_t x = 0; x < layer.width; ++x)
+                for (int32_t y = 0; y < layer.height; ++y)
+                    layer.columns[x][y] = odd_states[(x * 5 + y * 3 + i + round) % 8];
+        }
+    };
+    Layer_Connection& p = *program.connections[0];
+    Layer_Connection& r = *reference.connections[0];
+    for (int round = 0; round < 4; ++round) {
+        // Each pass reads the odd states of the layer it samples from.
+        set_odd_states(program, round);
+        const uint32_t start = Random_State();
+        p.Update_Positive(0.2);
+        p.Sample_Up();
+        set_odd_states(program, round + 1);
+        p.Sample_Down();
+        p.Update_Negative(0.2);
+        const uint32_t program_end = Random_State();
+        Set_Random_State(start);
+        set_odd_states(reference, round);
+        Reference_Update_Positive(r, 0.2);
+        Reference_Sample_Up(r);
+        set_odd_states(reference, round + 1);
+        Reference_Sample_Down(r);
+        Reference_Update_Negative(r, 0.2);
+        EXPECT_EQ(program_end, Random_State());
+        EXPECT_EQ(First_Difference(program, reference), "") << "round " << round;
+    }
+}
+
 // Layers without neurons: a pass onto an empty layer draws nothing, a pass
 // from one gives every target the sum 0.
 TEST_P(Network_Rules_Match_Reference, WithEmptyLayers) {
