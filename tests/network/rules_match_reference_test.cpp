@@ -233,7 +233,7 @@ TEST_P(Network_Rules_Match_Reference, WithStatesOtherThanZeroAndOne) {
     Set_Random_State(5);
     Test_Network program = Make_Network({{5, 3}, {3, 3}});
     Test_Network reference = Copy_Network(program);
-    const Neuron_State odd_states[] = {2, -1, 0, 1, 127, -128, 0, 3};
+    const Neuron_State odd_states[] = {2, -1, 0, 1, 3, -2, 0, 1};
     auto set_odd_states = [&](Test_Network& network, int round) {
         for (size_t i = 0; i < network.layers.size(); ++i) {
             Neuron_Layer& layer = *network.layers[i];
@@ -246,23 +246,29 @@ TEST_P(Network_Rules_Match_Reference, WithStatesOtherThanZeroAndOne) {
     Layer_Connection& r = *reference.connections[0];
     for (int round = 0; round < 4; ++round) {
         // Each pass reads the odd states of the layer it samples from.
+        uint32_t start = Random_State();
         set_odd_states(program, round);
-        const uint32_t start = Random_State();
         p.Update_Positive(0.2);
         p.Sample_Up();
-        set_odd_states(program, round + 1);
-        p.Sample_Down();
-        p.Update_Negative(0.2);
-        const uint32_t program_end = Random_State();
+        uint32_t program_end = Random_State();
         Set_Random_State(start);
         set_odd_states(reference, round);
         Reference_Update_Positive(r, 0.2);
         Reference_Sample_Up(r);
+        EXPECT_EQ(program_end, Random_State());
+        EXPECT_EQ(First_Difference(program, reference), "") << "sampling up, round " << round;
+
+        start = Random_State();
+        set_odd_states(program, round + 1);
+        p.Sample_Down();
+        p.Update_Negative(0.2);
+        program_end = Random_State();
+        Set_Random_State(start);
         set_odd_states(reference, round + 1);
         Reference_Sample_Down(r);
         Reference_Update_Negative(r, 0.2);
         EXPECT_EQ(program_end, Random_State());
-        EXPECT_EQ(First_Difference(program, reference), "") << "round " << round;
+        EXPECT_EQ(First_Difference(program, reference), "") << "sampling down, round " << round;
     }
 }
 
