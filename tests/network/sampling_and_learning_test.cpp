@@ -3,14 +3,17 @@
 // rounded step by step rather than fused into multiply-adds.
 #include "network/layer_connection.h"
 #include "network/random_source.h"
+#include "network/weight_row_kernels.h"
 #include "support/test_network.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -366,5 +369,104 @@ TEST(Network_Updates, KeepTrackOfWeightsTheyMakeInfinite) {
     small.connection.Sample_Up();
     EXPECT_EQ(small.upper.columns[0][0], 0);
 }
+
+}  // namespace
+
+namespace {
+
+// Terms whose sum depends on the order of adding: in ascending order they
+// add up to 1; swapping any two neighbours after the first gives 5, 2 or 0,
+// and adding them from the last back gives 3.
+const std::vector<double> order_telling_terms = {1.0, 1e16, 2.0, -1.0, 2.0, -1.0, 1.0, -1e16, 1.0};
+
+double Sum_In_Order(const std::vector<double>& terms) {
+    double sum = 0;
+    for (double term : terms) sum += term;
+    return sum;
+}
+
+// The sums of the terms in other orders: each pair of neighbours swapped,
+// and all of them backwards.
+std::vector<double> Sums_In_Other_Orders(const std::vector<double>& terms) {
+    std::vector<double> sums;
+    for (size_t k = 1; k + 1 < terms.size(); ++k) {
+        std::vector<double> swapped = terms;
+        std::swap(swapped[k], swapped[k + 1]);
+        sums.push_back(Sum_In_Order(swapped));
+    }
+    sums.push_back(Sum_In_Order(std::vector<double>(terms.rbegin(), terms.rend())));
+    return sums;
+}
+
+// The states n draws from the given random state give for a sum.
+std::vector<int> Expected_States(uint32_t state, int n, double sum) {
+    std::vector<int> states;
+    for (int k = 0; k < n; ++k) {
+        state = state * 214013u + 2531011u;
+        const int draw = static_cast<int>((state >> 16) & 0x7FFF);
+        states.push_back(Random_Fraction(draw) < Firing_Probability(sum) ? 1 : 0);
+    }
+    return states;
+}
+
+// A random state whose next n draws give other states for the sum in order
+// than for the sum in any of the other orders.
+uint32_t Telling_Random_State(int n) {
+    const double in_order = Sum_In_Order(order_telling_terms);
+    for (uint32_t state = 1;; ++state) {
+        bool telling = true;
+        for (double other : Sums_In_Other_Orders(order_telling_terms))
+            telling &= other != in_order && Expected_States(state, n, other) != Expected_States(state, n, in_order);
+        if (telling) return state;
+    }
+}
+
+class Network_Sum_Order : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { Allow_AVX2_Kernels(GetParam()); }
+    void TearDown() override { Allow_AVX2_Kernels(true); }
+};
+
+// Every upper neuron of a row of 13 (blocks of four and a tail) sums the
+// nine on lower neurons' weights in ascending lower index; an off neuron
+// among them adds nothing.
+TEST_P(Network_Sum_Order, SampleUpAddsInAscendingLowerIndex) {
+    const int32_t off = 4;  // lower neuron 4 is off, with a weight that would change the sum
+    Small_Connection small(10, 13);
+    for (int32_t l = 0; l < 10; ++l) {
+        small.lower.columns[0][l] = l == off ? 0 : 1;
+        const double weight = l < off ? order_telling_terms[l] : l == off ? 1e16 : order_telling_terms[l - 1];
+        for (int32_t u = 0; u < 13; ++u) small.connection.Set_Weight(l, u, weight);
+    }
+    const uint32_t start = Telling_Random_State(13);
+    Set_Random_State(start);
+    small.connection.Sample_Up();
+    std::vector<int> states;
+    for (int32_t u = 0; u < 13; ++u) states.push_back(small.upper.columns[0][u]);
+    EXPECT_EQ(states, Expected_States(start, 13, Sum_In_Order(order_telling_terms)));
+}
+
+// Every lower neuron of a column of 11 (a block of eight and three alone)
+// sums the nine on upper neurons' weights in ascending upper index.
+TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
+    const int32_t off = 6;
+    Small_Connection small(11, 10);
+    for (int32_t u = 0; u < 10; ++u) {
+        small.upper.columns[0][u] = u == off ? 0 : 1;
+        const double weight = u < off ? order_telling_terms[u] : u == off ? -1e16 : order_telling_terms[u - 1];
+        for (int32_t l = 0; l < 11; ++l) small.connection.Set_Weight(l, u, weight);
+    }
+    const uint32_t start = Telling_Random_State(11);
+    Set_Random_State(start);
+    small.connection.Sample_Down();
+    std::vector<int> states;
+    for (int32_t l = 0; l < 11; ++l) states.push_back(small.lower.columns[0][l]);
+    EXPECT_EQ(states, Expected_States(start, 11, Sum_In_Order(order_telling_terms)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, Network_Sum_Order, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& kernel) {
+                             return kernel.param ? std::string("Widest") : std::string("SSE2");
+                         });
 
 }  // namespace
