@@ -10,22 +10,21 @@ COLORREF Grey(uint8_t level) { return RGB(level, level, level); }
 
 // Paints every pixel of a panel's picture through a memory context with the
 // given rule, copies it to the window's context, then has the whole window
-// repainted. The picture is locked while it is painted and never while the
-// repaint is awaited.
+// repainted. The picture is painted away from the one shown and published
+// when complete, so a repaint on the window's thread never waits for the
+// painting; the repaint is awaited with nothing held.
 template <typename Pixel_Rule>
 void Paint_Picture(HWND window, On_Screen_Object_Bitmap& panel, int32_t width, int32_t height, Pixel_Rule rule) {
     PAINTSTRUCT paint;
     HDC screen = BeginPaint(window, &paint);
     HDC memory = CreateCompatibleDC(screen);
     Picture_File& picture = panel.picture;
-    {
-        auto painting = picture.Lock();
-        HGDIOBJ previous = SelectObject(memory, picture.bitmap);
-        for (int32_t x = 0; x < width; ++x)
-            for (int32_t y = 0; y < height; ++y) SetPixel(memory, x, y, Grey(rule(x, y)));
-        BitBlt(screen, 0, 0, picture.bitmap_width, picture.bitmap_height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-    }
+    HGDIOBJ previous = SelectObject(memory, picture.Begin_Painting());
+    for (int32_t x = 0; x < width; ++x)
+        for (int32_t y = 0; y < height; ++y) SetPixel(memory, x, y, Grey(rule(x, y)));
+    BitBlt(screen, 0, 0, picture.bitmap_width, picture.bitmap_height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    picture.Publish();
     EndPaint(window, &paint);
     DeleteDC(memory);
     Repaint_Now(window);

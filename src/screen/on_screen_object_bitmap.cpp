@@ -19,6 +19,7 @@ void On_Screen_Object_Bitmap::Setup(int32_t width, int32_t height) {
     bounds = RECT{100, 100, 100 + width, 100 + height};
     picture.file_name = Path_In_Current_Directory(std::to_string(Clock_Seconds()));
     if (picture.bitmap != nullptr) DeleteObject(picture.bitmap);
+    picture.Discard_Painting();
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     picture.bitmap = CreateCompatibleBitmap(display, width, height);
     DeleteDC(display);

@@ -4,9 +4,30 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 Picture_File::~Picture_File() {
     if (bitmap != nullptr) DeleteObject(bitmap);
+    Discard_Painting();
+}
+
+HBITMAP Picture_File::Begin_Painting() {
+    if (painting == nullptr) {
+        HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+        painting = CreateCompatibleBitmap(display, bitmap_width, bitmap_height);
+        DeleteDC(display);
+    }
+    return painting;
+}
+
+void Picture_File::Publish() {
+    auto copying = Lock();
+    std::swap(bitmap, painting);
+}
+
+void Picture_File::Discard_Painting() {
+    if (painting != nullptr) DeleteObject(painting);
+    painting = nullptr;
 }
 
 int64_t BMP_Row_Size(int64_t width) { return ((width * 24 + 31) / 32) * 4; }

@@ -19,11 +19,21 @@ public:
     // name beside it and renamed when complete. True if it was written.
     bool Save_BMP();
 
-    // The bitmap is painted on one thread and copied on another: whoever
-    // selects it into a context holds this lock until it lets it go again,
-    // so every copy sees the picture as it was last completely painted.
-    // Nothing that waits for another thread may be done while holding it.
+    // The picture is painted on one thread and copied on another. The
+    // painter paints a second bitmap of the same size, away from the one
+    // shown, and then publishes it: the two change places under the lock.
+    // Whoever copies the shown bitmap holds the lock while it is selected,
+    // so every copy sees the picture as it was last completely painted, and
+    // nobody waits for more than a copy. Nothing that waits for another
+    // thread may be done while holding it.
     [[nodiscard]] std::unique_lock<std::mutex> Lock() const { return std::unique_lock<std::mutex>(lock); }
+
+    // The bitmap to paint the next picture into (made on first use).
+    HBITMAP Begin_Painting();
+    // Makes the bitmap just painted the one shown and saved.
+    void Publish();
+    // Forgets the painter's bitmap, for when the picture gets a new size.
+    void Discard_Painting();
 
     std::string file_name;     // where the next Save_BMP writes
     HBITMAP bitmap = nullptr;  // owned; compatible with the display
@@ -32,6 +42,7 @@ public:
 
 private:
     mutable std::mutex lock;
+    HBITMAP painting = nullptr;  // owned; the picture being painted
 };
 
 // Bytes per stored row of a 24-bit BMP of the given width: three per pixel,
