@@ -133,8 +133,8 @@ bool Training_Run::Read_Settings() {
     if (Stopping()) return false;
     if (const auto problem = Settings_Problem(settings, Physical_Memory_Bytes())) {
         // After "Settings data not found" the all-zero values need no second message.
-        if (found) MessageBoxA(nullptr, problem->c_str(), "layerdream", MB_OK);
         progress->Show("layerdream - stopped: settings.txt cannot be used");
+        if (found) MessageBoxA(nullptr, problem->c_str(), "layerdream", MB_OK);
         return false;
     }
     return true;
