@@ -36,6 +36,35 @@ def wait_for(condition, timeout, step=0.05, what="condition"):
         time.sleep(step)
 
 
+def x_windows(pid):
+    """(window, title) of the viewable top-level windows whose _NET_WM_PID is pid.
+
+    Read with Xlib rather than xdotool, whose search gives up as a whole when
+    a window it looks at goes away meanwhile (a message box closing, say)."""
+    from Xlib import X, Xatom, display, error
+    screen = display.Display()
+    try:
+        pid_atom = screen.intern_atom("_NET_WM_PID")
+        name_atom = screen.intern_atom("_NET_WM_NAME")
+        utf8 = screen.intern_atom("UTF8_STRING")
+        found = []
+        for window in screen.screen().root.query_tree().children:
+            try:
+                owner = window.get_full_property(pid_atom, Xatom.CARDINAL)
+                if owner is None or owner.value[0] != pid:
+                    continue
+                if window.get_attributes().map_state != X.IsViewable:
+                    continue
+                name = window.get_full_property(name_atom, utf8)
+                title = name.value.decode("utf-8", "replace") if name else (window.get_wm_name() or "")
+                found.append((window.id, title))
+            except error.XError:
+                continue  # gone while we looked
+        return sorted(found)
+    finally:
+        screen.close()
+
+
 class Picture:
     """A screenshot: width × height pixels of (red, green, blue)."""
 
@@ -112,20 +141,21 @@ class Program:
 
     # ------------------------------------------------------------ windows
     def windows(self):
-        """Visible windows of the program."""
-        out = xdotool("search", "--onlyvisible", "--pid", self.process.pid, check=False)
-        return [int(line) for line in out.split()] if out else []
+        """Visible top-level windows of the program, oldest first."""
+        return [window for window, _ in x_windows(self.process.pid)]
 
     def title_of(self, window):
-        return xdotool("getwindowname", window, check=False)
+        for candidate, title in x_windows(self.process.pid):
+            if candidate == window:
+                return title
+        return ""
 
     def main_window(self, timeout=15):
         if self.window is None:
             def find():
-                for window in self.windows():
-                    if self.title_of(window).startswith(self.title_prefix):
-                        return window
-                return None
+                # The program's first window is its main one; message boxes come later.
+                mine = [window for window in self.windows() if self.title_of(window).startswith(self.title_prefix)]
+                return min(mine) if mine else None
             self.window = wait_for(find, timeout, what="the main window")
             time.sleep(EVENT_PAUSE)
         return self.window
@@ -199,12 +229,24 @@ class Program:
         delete = screen.intern_atom("WM_DELETE_WINDOW")
         event = protocol.event.ClientMessage(window=target, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
         target.send_event(event, event_mask=X.NoEventMask)
-        screen.flush()
+        screen.sync()  # a round trip: the server has taken the request before the connection goes
         screen.close()
 
     def wait(self, timeout=10):
-        """The exit code, once the program has ended."""
-        return self.process.wait(timeout=timeout)
+        """The exit code, once the program has ended. If it does not end, the
+        error says where its threads stand."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end within %s s; its threads:\n%s\nits output:\n%s"
+                                 % (timeout, self.stacks(), self.log_text()))
+
+    def stacks(self):
+        if not shutil.which("gdb"):
+            return "(gdb is not installed)"
+        result = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt 30"],
+                                capture_output=True, text=True, timeout=60)
+        return "\n".join(line for line in result.stdout.splitlines() if line.startswith(("#", "Thread")))
 
     def finish(self):
         if self.process.poll() is None:
@@ -237,7 +279,8 @@ def settings_text(*values):
 
 
 def binary_path(name="layerdream"):
-    variable = {"layerdream": "LAYERDREAM_BINARY", "panel_demo": "PANEL_DEMO_BINARY"}[name]
+    variable = {"layerdream": "LAYERDREAM_BINARY", "panel_demo": "PANEL_DEMO_BINARY",
+                "train_headless": "TRAIN_HEADLESS_BINARY"}[name]
     path = os.environ.get(variable)
     if not path:
         raise SystemExit("set %s to the program under test" % variable)
