@@ -126,7 +126,11 @@ TEST_F(Screen_Manager_Test, AddingWindowsKeepsTheListsOfEarlierWindowsValid) {
     manager.Add_Object(Unpainted_Window(1), &a);
     On_Screen_Object** const first_objects = manager.Find_Window(Unpainted_Window(1))->objects.get();
 
-    for (uintptr_t n = 2; n <= 6; ++n) manager.Add_Object(Unpainted_Window(n), &Make("w" + std::to_string(n)));
+    for (uintptr_t n = 2; n <= 6; ++n) {
+        std::string name = "w";
+        name += std::to_string(n);  // (gcc 12 warns falsely about "w" + std::to_string(n))
+        manager.Add_Object(Unpainted_Window(n), &Make(name));
+    }
     manager.Add_Window(Unpainted_Window(7));
     EXPECT_EQ(manager.window_count, 7);
 
