@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,31 @@ HBITMAP Stock_Bitmap() {
 HBRUSH Stock_Brush() {
     static HBRUSH__ white{Gdi_Kind::Brush, 0xFFFFFF, 0};
     return &white;
+}
+
+// Pixel buffers of freed bitmaps, kept for the next bitmap of the same size.
+std::mutex spare_lock;
+std::vector<std::vector<uint8_t>> spare_pixels;
+constexpr size_t smallest_spare = 256 * 1024;
+constexpr size_t most_spares = 4;
+
+bool Reuse_Pixels(size_t bytes, std::vector<uint8_t>& storage) {
+    if (bytes < smallest_spare) return false;
+    std::lock_guard<std::mutex> hold(spare_lock);
+    for (auto spare = spare_pixels.begin(); spare != spare_pixels.end(); ++spare) {
+        if (spare->size() != bytes) continue;
+        storage = std::move(*spare);
+        spare_pixels.erase(spare);
+        return true;
+    }
+    return false;
+}
+
+void Keep_Pixels(std::vector<uint8_t> storage) {
+    if (storage.size() < smallest_spare) return;
+    std::lock_guard<std::mutex> hold(spare_lock);
+    if (spare_pixels.size() == most_spares) spare_pixels.erase(spare_pixels.begin());
+    spare_pixels.push_back(std::move(storage));
 }
 
 Gdi_Kind Kind_Of(HGDIOBJ object) { return *static_cast<const Gdi_Kind*>(object); }
@@ -59,7 +85,7 @@ void Write_Pixel(HBITMAP__& bitmap, uint8_t* row, int x, uint32_t word) {
 
 namespace raster {
 
-HBITMAP Make_Bitmap(int width, int height, int bits_per_pixel, bool bottom_up) {
+HBITMAP Make_Bitmap(int width, int height, int bits_per_pixel, bool bottom_up, bool zeroed) {
     auto* bitmap = new (std::nothrow) HBITMAP__;
     if (bitmap == nullptr) return nullptr;
     bitmap->bits_per_pixel = bits_per_pixel;
@@ -67,11 +93,16 @@ HBITMAP Make_Bitmap(int width, int height, int bits_per_pixel, bool bottom_up) {
     bitmap->width = width;
     bitmap->height = height;
     bitmap->stride = bits_per_pixel == 32 ? 4 * width : ((width * 24 + 31) / 32) * 4;
-    try {
-        bitmap->storage.assign(static_cast<size_t>(bitmap->stride) * static_cast<size_t>(height), 0);
-    } catch (const std::bad_alloc&) {
-        delete bitmap;
-        return nullptr;
+    const size_t bytes = static_cast<size_t>(bitmap->stride) * static_cast<size_t>(height);
+    if (!Reuse_Pixels(bytes, bitmap->storage)) {
+        try {
+            bitmap->storage.assign(bytes, 0);
+        } catch (const std::bad_alloc&) {
+            delete bitmap;
+            return nullptr;
+        }
+    } else if (zeroed) {
+        std::memset(bitmap->storage.data(), 0, bytes);
     }
     bitmap->pixels = bitmap->storage.data();
     return bitmap;
@@ -85,7 +116,11 @@ void Resize_Bitmap(HBITMAP bitmap, int width, int height) {
     bitmap->pixels = bitmap->storage.data();
 }
 
-void Free_Bitmap(HBITMAP bitmap) { delete bitmap; }
+void Free_Bitmap(HBITMAP bitmap) {
+    if (bitmap == nullptr) return;
+    Keep_Pixels(std::move(bitmap->storage));
+    delete bitmap;
+}
 
 void Fill(HBITMAP target, const RECT& rect, uint32_t pixel) {
     const int left = std::max<int>(rect.left, 0);
@@ -140,7 +175,8 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     if (dc == nullptr || width < 0 || height < 0) return nullptr;
     // An empty size gives a 1 by 1 bitmap, as the system does.
     if (width == 0 || height == 0) return raster::Make_Bitmap(1, 1, 32, false);
-    return raster::Make_Bitmap(width, height, 32, false);
+    // A compatible bitmap's pixels are undefined until it is drawn into.
+    return raster::Make_Bitmap(width, height, 32, false, false);
 }
 
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE, DWORD) {
@@ -240,8 +276,14 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour) {
     if (!Draws(dc)) return CLR_INVALID;
     HBITMAP__& bitmap = *dc->bitmap;
-    if (x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return CLR_INVALID;
-    Write_Pixel(bitmap, bitmap.Row(y), x, raster::Pixel_From_Colour(colour));
+    if (static_cast<unsigned>(x) >= static_cast<unsigned>(bitmap.width) ||
+        static_cast<unsigned>(y) >= static_cast<unsigned>(bitmap.height))
+        return CLR_INVALID;
+    const uint32_t pixel = raster::Pixel_From_Colour(colour);
+    if (bitmap.bits_per_pixel == 32 && !bitmap.bottom_up)  // every compatible bitmap: one store
+        reinterpret_cast<uint32_t*>(bitmap.pixels + static_cast<ptrdiff_t>(y) * bitmap.stride)[x] = pixel;
+    else
+        Write_Pixel(bitmap, bitmap.Row(y), x, pixel);
     return colour & 0x00FFFFFFu;
 }
 

@@ -67,8 +67,11 @@ inline COLORREF Colour_From_Pixel(uint32_t p) {
     return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
 }
 
-// Creates a bitmap of the given format. Pixels start at 0 (black).
-HBITMAP Make_Bitmap(int width, int height, int bits_per_pixel, bool bottom_up);
+// Creates a bitmap of the given format. Its pixels start at 0 (black) when
+// zeroed is set; otherwise they are undefined: large pixel buffers of freed
+// bitmaps are kept for reuse, since a window repaint makes and frees a
+// bitmap of the window's size every time.
+HBITMAP Make_Bitmap(int width, int height, int bits_per_pixel, bool bottom_up, bool zeroed = true);
 // Gives a 32-bit bitmap a new size, keeping nothing of its old pixels.
 void Resize_Bitmap(HBITMAP bitmap, int width, int height);
 void Free_Bitmap(HBITMAP bitmap);
