@@ -40,6 +40,11 @@ struct Windowing {
     std::thread::id thread;
     bool thread_known = false;
     bool sdl_ready = false;
+    // Whether SDL's wait wakes at once for an event pushed by another thread.
+    // The offscreen and dummy drivers only look every millisecond, so there
+    // the loop waits on its own condition instead and looks at SDL's queue
+    // after it.
+    bool sdl_wakes = true;
     uint32_t wake_event = 0;
     std::deque<MSG> posted;
     std::deque<Sent_Work*> sent;
@@ -75,8 +80,10 @@ void Ensure_Window_Thread() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
     const uint32_t wake = SDL_RegisterEvents(1);
+    const char* driver = SDL_GetCurrentVideoDriver();
     std::lock_guard<std::mutex> hold(ui.lock);
     ui.wake_event = wake;
+    ui.sdl_wakes = driver == nullptr || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0);
     ui.sdl_ready = true;
 }
 
@@ -116,6 +123,8 @@ void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void Present(HWND window) {
+    window->picture_changed = false;
+    window->last_present_ms = SDL_GetTicks64();
     if (window->sdl == nullptr || window->picture == nullptr) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
     if (surface == nullptr) return;
@@ -129,7 +138,44 @@ void Present(HWND window) {
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     }
     SDL_UpdateWindowSurface(window->sdl);
-    window->picture_changed = false;
+}
+
+// A window is painted as often as its owner likes, but its picture goes to
+// the screen at most once per display refresh: copying it there costs more
+// than painting it. Whatever was painted last is on the screen within one
+// refresh, since the message loop presents it when it is due.
+uint64_t Milliseconds_Until_Present(HWND window) {
+    const uint64_t due = window->last_present_ms + window->present_interval_ms;
+    const uint64_t now = SDL_GetTicks64();
+    return now >= due ? 0 : due - now;
+}
+
+// Presents every window whose new picture is due; the time until the next
+// one falls due, or fallback if none is waiting.
+uint64_t Present_Due_Windows(uint64_t fallback) {
+    Windowing& ui = State();
+    std::vector<HWND> waiting;
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        for (const auto& window : ui.windows)
+            if (window->picture_changed && !window->destroyed && window->owner == std::this_thread::get_id())
+                waiting.push_back(window.get());
+    }
+    uint64_t next = fallback;
+    for (HWND window : waiting) {
+        const uint64_t wait = Milliseconds_Until_Present(window);
+        if (wait == 0)
+            Present(window);
+        else
+            next = std::min(next, wait);
+    }
+    return next;
+}
+
+void Measure_Refresh(HWND window) {
+    SDL_DisplayMode mode;
+    if (SDL_GetWindowDisplayMode(window->sdl, &mode) == 0 && mode.refresh_rate >= 24)
+        window->present_interval_ms = static_cast<uint64_t>(1000 / mode.refresh_rate);
 }
 
 void Resize_Client(HWND window, int width, int height) {
@@ -291,7 +337,8 @@ void Wake_Window_Thread() {
     uint32_t wake = 0;
     {
         std::lock_guard<std::mutex> hold(ui.lock);
-        if (!ui.sdl_ready) return;
+        ui.changed.notify_all();
+        if (!ui.sdl_ready || !ui.sdl_wakes) return;
         wake = ui.wake_event;
     }
     SDL_Event event{};
@@ -344,6 +391,7 @@ bool Next_Message(MSG& message) {
         if (sdl_ready)
             while (SDL_PollEvent(&event)) Translate_Event(event);
         Apply_Titles();
+        const uint64_t wait = sdl_ready ? Present_Due_Windows(100) : 10;
         {
             std::lock_guard<std::mutex> hold(ui.lock);
             if (!ui.posted.empty()) {
@@ -366,15 +414,16 @@ bool Next_Message(MSG& message) {
             return true;
         }
         {
-            // Nothing to do: sleep until input or another thread's request.
+            // Nothing to do: sleep until input, another thread's request or
+            // the next picture due on the screen.
             std::unique_lock<std::mutex> hold(ui.lock);
             if (!ui.sent.empty()) continue;
-            if (!sdl_ready) {
-                ui.changed.wait_for(hold, std::chrono::milliseconds(10));
+            if (!sdl_ready || !ui.sdl_wakes) {
+                ui.changed.wait_for(hold, std::chrono::milliseconds(std::min<uint64_t>(wait, 5)));
                 continue;
             }
         }
-        if (SDL_WaitEventTimeout(&event, 100)) Translate_Event(event);
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(std::max<uint64_t>(wait, 1)))) Translate_Event(event);
     }
 }
 
@@ -478,6 +527,7 @@ HWND Make_Window(const char* class_name, const char* window_name, DWORD style, i
         window->client_width = actual_width;
         window->client_height = actual_height;
         window->picture = raster::Make_Bitmap(actual_width, actual_height, 32, false);
+        Measure_Refresh(window.get());
     }
     HWND handle = window.get();
     {
@@ -653,7 +703,7 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
     HDC dc = paint->hdc;
     if (dc->kind == Dc_Kind::Window && Is_Live(window) && On_Thread_Of(window)) {
         window->picture_changed = true;
-        Present(window);
+        if (Milliseconds_Until_Present(window) == 0) Present(window);
     }
     raster::Free_Dc(dc);
     return TRUE;

@@ -34,7 +34,9 @@ struct HWND__ {
     SDL_Window* sdl = nullptr;
     uint32_t sdl_id = 0;
     HBITMAP picture = nullptr;  // what the window shows: painted by BeginPaint's context
-    bool picture_changed = false;
+    bool picture_changed = false;        // painted since it was last copied to the screen
+    uint64_t last_present_ms = 0;        // when it was last copied to the screen (SDL ticks)
+    uint64_t present_interval_ms = 16;   // one refresh of the display it stands on
 };
 
 namespace windowing {
