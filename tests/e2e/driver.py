@@ -122,9 +122,10 @@ def identify(path):
 
 
 class Program:
-    """One run of a program in a folder of its own."""
+    """One run of a program in a folder of its own. The program is a path, or
+    a command list (["wine", "layerdream.exe"]) whose first word is run."""
 
-    def __init__(self, binary, files=None, title_prefix="layerdream", environment=None):
+    def __init__(self, binary, files=None, title_prefix="layerdream", environment=None, arguments=()):
         self.folder = tempfile.mkdtemp(prefix="layerdream-e2e-")
         for name, content in (files or {}).items():
             mode = "wb" if isinstance(content, bytes) else "w"
@@ -135,7 +136,8 @@ class Program:
         env = dict(os.environ)
         env.update(environment or {})
         self.log = open(self.log_path, "w")
-        self.process = subprocess.Popen([binary], cwd=self.folder, stdout=self.log, stderr=subprocess.STDOUT,
+        command = ([binary] if isinstance(binary, (str, os.PathLike)) else list(binary)) + list(arguments)
+        self.process = subprocess.Popen(command, cwd=self.folder, stdout=self.log, stderr=subprocess.STDOUT,
                                         env=env)
         self.window = None
 

@@ -5,12 +5,19 @@
 //   panel A: 28 × 28 at (60, 80),  pixel (x, y) = RGB(9x, 9y, 4(x + y))
 //   panel B: 10 × 20 at (200, 80), black and white squares of 5 pixels
 //   panel C: 60 × 40 at (300, 240), grey level 3x + y
+//
+// With the argument "animate", a second thread then repaints panel C as fast
+// as it can, 300 times in one colour after another, waiting for each repaint
+// as the program's worker does, then paints it RGB(12, 34, 56) and sets the
+// title to "panel demo - still".
 #include "app/main_window.h"
 #include "screen/on_screen_object_background.h"
 #include "screen/on_screen_object_bitmap.h"
 #include "screen/on_screen_object_manager.h"
 
+#include <cstring>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -39,7 +46,24 @@ void Place(On_Screen_Object_Bitmap& panel, int left, int top, const char* captio
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+void Animate(HWND window, On_Screen_Object_Bitmap& panel) {
+    auto paint_one_colour = [&](COLORREF colour) {
+        Picture_File& picture = panel.picture;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(dc, picture.Begin_Painting());
+        for (int x = 0; x < picture.bitmap_width; ++x)
+            for (int y = 0; y < picture.bitmap_height; ++y) SetPixel(dc, x, y, colour);
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+        picture.Publish();
+        Repaint_Now(window);
+    };
+    for (int frame = 0; frame < 300; ++frame) paint_one_colour(RGB(frame % 256, 255 - frame % 256, 128));
+    paint_one_colour(RGB(12, 34, 56));
+    SetWindowTextA(window, "panel demo - still");
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     WNDCLASSEXA window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.style = CS_HREDRAW | CS_VREDRAW;
@@ -71,11 +95,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     manager.Add_Object(window, &b);
     manager.Add_Object(window, &c);
 
+    std::thread animation;
+    if (command_line != nullptr && std::strstr(command_line, "animate") != nullptr)
+        animation = std::thread(Animate, window, std::ref(c));
+
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) != 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    if (animation.joinable()) animation.join();
     auto objects = manager.Lock_Objects();
     if (Window_Object_List* list = manager.Find_Window(window)) {
         for (On_Screen_Object* object : {static_cast<On_Screen_Object*>(&a), static_cast<On_Screen_Object*>(&b),
