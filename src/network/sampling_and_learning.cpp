@@ -64,7 +64,8 @@ bool Gather_States(const Neuron_Layer& layer, std::vector<Neuron_State>& states)
     uint8_t unusual = 0;
     for (int32_t x = 0; x < layer.width; ++x) {
         const Neuron_State* column = layer.columns[x].get();
-        std::memcpy(out, column, static_cast<size_t>(layer.height));
+        // An empty vector may give a null pointer, which memcpy must not see even for no bytes.
+        if (layer.height > 0) std::memcpy(out, column, static_cast<size_t>(layer.height));
         for (int32_t y = 0; y < layer.height; ++y) unusual |= static_cast<uint8_t>(column[y]) & 0xFE;
         out += layer.height;
     }
