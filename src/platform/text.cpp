@@ -1,6 +1,12 @@
-// Text drawing: one monospace font found through fontconfig, rendered once per
-// character with SDL2_ttf into alpha masks, then blended into the raster as
-// black text.
+// Text drawing: the font a device context holds from the start, the system
+// font, rendered once per character with SDL2_ttf into alpha masks, then
+// blended into the raster as black text.
+//
+// The system font of Windows is bold and proportional, 16 pixels from line to
+// line with 13 above the baseline, about 7 pixels a character on average; a
+// caption of 51 characters fits the 400 pixels above a picture, and the
+// longest menu item fits its menu. DejaVu Sans Bold at 13 pixels to the em has
+// those metrics (Wine, too, draws the system font with it).
 #include "text.h"
 
 #include "raster.h"
@@ -18,13 +24,14 @@
 
 namespace {
 
-// 14 points gives 8 pixels per character and a 17-pixel line.
-constexpr int font_points = 14;
-constexpr int fallback_advance = 8;
-constexpr int fallback_line_height = 17;
+// Points at SDL2_ttf's 72 dots per inch: pixels to the em.
+constexpr int font_points = 13;
+constexpr int fallback_advance = 7;
+constexpr int fallback_line_height = 16;
 
 struct Glyph {
     int advance = fallback_advance;
+    int left = 0;  // where the mask's first column stands from the pen: the left bearing when it is negative
     int width = 0;
     int height = 0;
     std::vector<uint8_t> alpha;  // width × height coverage, row by row
@@ -36,10 +43,10 @@ struct Font {
     std::array<Glyph, 256> glyphs;  // by 8-bit character code (Latin-1)
 };
 
-std::string Find_Monospace_Font_File() {
+std::string Find_System_Font_File() {
     std::string path;
     if (!FcInit()) return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans Mono:style=Book"));
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans:style=Bold"));
     if (pattern == nullptr) return path;
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -56,7 +63,7 @@ std::string Find_Monospace_Font_File() {
 }
 
 void Load(Font& font) {
-    const std::string file = Find_Monospace_Font_File();
+    const std::string file = Find_System_Font_File();
     if (file.empty()) return;
     if (TTF_WasInit() == 0 && TTF_Init() != 0) return;
     TTF_Font* ttf = TTF_OpenFont(file.c_str(), font_points);
@@ -72,10 +79,14 @@ void Load(Font& font) {
         SDL_Surface* argb = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
         SDL_FreeSurface(rendered);
         if (argb == nullptr) continue;
+        int min_x = 0;
         int advance = 0;
-        if (TTF_GlyphMetrics(ttf, static_cast<Uint16>(code), nullptr, nullptr, nullptr, nullptr,
-                             &advance) == 0)
+        if (TTF_GlyphMetrics(ttf, static_cast<Uint16>(code), &min_x, nullptr, nullptr, nullptr, &advance) == 0) {
             glyph.advance = advance;
+            // A glyph that reaches left of its pen (J, Y, j) is rendered with
+            // its pen that far into the mask.
+            glyph.left = std::min(min_x, 0);
+        }
         glyph.width = argb->w;
         glyph.height = argb->h;
         glyph.alpha.resize(static_cast<size_t>(argb->w) * static_cast<size_t>(argb->h));
@@ -177,7 +188,7 @@ int DrawTextA(HDC dc, LPCSTR characters, int length, LPRECT rect, UINT) {
         }
         if (c < 32) continue;
         if (x >= clip.right) continue;
-        Blend_Glyph(target, font.glyphs[c], x, y, clip);
+        Blend_Glyph(target, font.glyphs[c], x + font.glyphs[c].left, y, clip);
         x += font.glyphs[c].advance;
     }
     return extent.height;

@@ -200,11 +200,11 @@ class Screen_Menu_Drawing_Test : public testing::Test {
 protected:
     void SetUp() override {
         Fill_Items(menu, {"Move window", "Output Bitmap"});
-        menu.Open_At(20, 30);  // 20..130 × 30..64; the longer label's text ends at x = 124
+        menu.Open_At(20, 30);  // 20..130 × 30..64; the longer label's text ends before x = 128
     }
     RECT Band(int index) const { return RECT{20, 30 + 17 * index, 130, 30 + 17 * (index + 1)}; }
     // A strip at the right of a band that no text reaches.
-    RECT Right_Strip(int index) const { return RECT{125, 30 + 17 * index, 130, 30 + 17 * (index + 1)}; }
+    RECT Right_Strip(int index) const { return RECT{128, 30 + 17 * index, 130, 30 + 17 * (index + 1)}; }
     // Pixels of the area that are none of the given colours: the text's ink.
     int Ink(const RECT& area, std::initializer_list<COLORREF> not_ink) const {
         int ink = 0;
@@ -220,7 +220,7 @@ protected:
 
 TEST_F(Screen_Menu_Drawing_Test, FillsItsBoundsAndDrawsEachLabelInItsOwnBand) {
     menu.Draw(canvas.Dc());
-    EXPECT_EQ(canvas.Count(RECT{125, 30, 130, 64}, menu_fill), 5 * 34);
+    EXPECT_EQ(canvas.Count(RECT{128, 30, 130, 64}, menu_fill), 2 * 34);
     EXPECT_EQ(canvas.Count(RECT{20, 30, 130, 64}, highlight), 0);
     // The text leaves the fill around it: nothing white inside the menu.
     EXPECT_EQ(canvas.Count(RECT{20, 30, 130, 64}, 0xFFFFFF), 0);
@@ -237,8 +237,8 @@ TEST_F(Screen_Menu_Drawing_Test, HighlightsTheHoveredBandAndDrawsItsTextOverTheH
     menu.Handle_Event(Mouse_Move, 50, 50);
     ASSERT_EQ(menu.hover_index, 1);
     menu.Draw(canvas.Dc());
-    EXPECT_EQ(canvas.Count(Right_Strip(0), menu_fill), 5 * 17);
-    EXPECT_EQ(canvas.Count(Right_Strip(1), highlight), 5 * 17);
+    EXPECT_EQ(canvas.Count(Right_Strip(0), menu_fill), 2 * 17);
+    EXPECT_EQ(canvas.Count(Right_Strip(1), highlight), 2 * 17);
     EXPECT_EQ(canvas.Count(Band(0), highlight), 0);
     EXPECT_GT(Ink(Band(1), {highlight}), 0);
     EXPECT_EQ(canvas.Count(RECT{0, 64, 200, 100}, 0xFFFFFF), 200 * 36);
