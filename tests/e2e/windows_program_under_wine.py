@@ -4,10 +4,11 @@ files, in one X server.
 
 Both programs go through the same walk: they train on a small run and dream;
 connection 0's and connection 1's pictures are exported through their menus;
-connection 1 is moved with "Move window" and connection 0 widened by its right
-edge. What the Windows program shows is the system's own drawing (Wine's
-GDI), so the screenshots taken at each step, at the same client coordinates,
-say where our platform layer draws differently. Only the text may differ:
+connection 1 is moved with "Move window", connection 0 widened by its right
+edge, and the window made larger from outside. What the Windows program
+shows is the system's own drawing (Wine's GDI), so the screenshots taken at
+each step, at the same client coordinates, say where our platform layer
+draws differently. Only the text may differ:
 the two draw their system font with their own renderer, so captions and menu
 items are compared by where their ink stands, not pixel by pixel.
 
@@ -22,10 +23,11 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
-from driver import Program, blob_image, idx_images, read_picture_file, settings_text, wait_for
+from driver import Program, blob_image, idx_images, read_picture_file, settings_text, wait_for, xdotool
 
 ITEM_HEIGHT = 17
 BLUE = (0, 0, 255)
@@ -53,6 +55,7 @@ MOVE_TO = (600, 500)
 MOVED_LEFT, MOVED_TOP = MOVE_TO[0] - (MOVE_GRAB[0] - 180), MOVE_TO[1] - (MOVE_GRAB[1] - 70)
 RIGHT_EDGE = 180 + 784
 WIDENED_RIGHT = RIGHT_EDGE + 46
+GROWN = (1300, 950)  # the window's client size after it is made larger from outside
 
 SYSTEM_LIBRARIES = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 
@@ -188,6 +191,11 @@ def walk(program_path, wine=None):
         program.move(700, 700)
         seen["widened"] = program.screenshot_when(
             lambda shot: shot.pixel(WIDENED_RIGHT - 1, middle) == WHITE and shot.pixel(WIDENED_RIGHT, middle) == BLUE)
+
+        # The window made larger from outside, as a window manager does.
+        xdotool("windowsize", program.main_window(), *GROWN)
+        seen["grown"] = program.screenshot_when(
+            lambda shot: (shot.width, shot.height) == GROWN and shot.pixel(GROWN[0] - 1, GROWN[1] - 1) == BLUE)
         seen["timings"]["walk"] = time.monotonic() - started
 
         closing = time.monotonic()
@@ -246,6 +254,7 @@ def text_places(panels):
 
 PANEL_PLACES = [(CONNECTION_0[0], CONNECTION_0[1]), (CONNECTION_1[0], CONNECTION_1[1])] + \
                [(left, top) for left, top, _, _ in LAYER_PICTURES]
+MOVED_PANEL_PLACES = PANEL_PLACES[:1] + [(MOVED_LEFT, MOVED_TOP)] + PANEL_PLACES[2:]
 LAYER_AREAS = [(left, top, left + width, top + height) for left, top, width, height in LAYER_PICTURES]
 
 
@@ -301,7 +310,6 @@ class Windows_Program_Under_Wine_Test(unittest.TestCase):
 
     @staticmethod
     def linux_folder_with_the_files():
-        import tempfile
         folder = tempfile.mkdtemp(prefix="layerdream-wine-")
         for name, content in FILES.items():
             with open(os.path.join(folder, name), "wb" if isinstance(content, bytes) else "w") as file:
@@ -355,17 +363,22 @@ class Windows_Program_Under_Wine_Test(unittest.TestCase):
             self.assert_alike_ink(wine, linux, "menu label")
 
     def test_move_window_takes_the_picture_with_its_caption_as_on_linux(self):
-        places = PANEL_PLACES[:1] + [(MOVED_LEFT, MOVED_TOP)] + PANEL_PLACES[2:]
-        self.assert_same_outside_text("moved", text_places(places))
+        self.assert_same_outside_text("moved", text_places(MOVED_PANEL_PLACES))
         self.assertEqual(self.windows["moved"].pixel(CONNECTION_1[0] + 5, CONNECTION_1[1] + 5), BLUE)
 
     def test_dragging_the_right_edge_widens_the_panel_with_white_as_on_linux(self):
-        places = PANEL_PLACES[:1] + [(MOVED_LEFT, MOVED_TOP)] + PANEL_PLACES[2:]
-        self.assert_same_outside_text("widened", text_places(places))
+        self.assert_same_outside_text("widened", text_places(MOVED_PANEL_PLACES))
         shot = self.windows["widened"]
-        left, top, width, height = CONNECTION_0
+        _, top, _, height = CONNECTION_0
         self.assertEqual(shot.count(RIGHT_EDGE, top, WIDENED_RIGHT, top + height, WHITE),
                          (WIDENED_RIGHT - RIGHT_EDGE) * height)
+
+    def test_a_window_made_larger_is_painted_to_its_new_edges_as_on_linux(self):
+        self.assert_same_outside_text("grown", text_places(MOVED_PANEL_PLACES))
+        shot = self.windows["grown"]
+        self.assertEqual((shot.width, shot.height), GROWN)
+        self.assertEqual(shot.count(GROWN[0] - 20, 0, GROWN[0], GROWN[1], BLUE), 20 * GROWN[1])
+        self.assertEqual(shot.count(0, GROWN[1] - 20, GROWN[0], GROWN[1], BLUE), 20 * GROWN[0])
 
     def test_captions_stand_above_their_pictures_in_black_as_on_linux(self):
         # After the move the captions of layer 2, layer 1 and connection 1
