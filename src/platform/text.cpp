@@ -1,12 +1,14 @@
-// Text drawing: the font a device context holds from the start, the system
-// font, rendered once per character with SDL2_ttf into alpha masks, then
-// blended into the raster as black text.
+// Text drawing: the font a device context holds from the start, rendered
+// once per character with SDL2_ttf into alpha masks, then blended into the
+// raster as black text.
 //
-// The system font of Windows is bold and proportional, 16 pixels from line to
-// line with 13 above the baseline, about 7 pixels a character on average; a
-// caption of 51 characters fits the 400 pixels above a picture, and the
-// longest menu item fits its menu. DejaVu Sans Bold at 13 pixels to the em has
-// those metrics (Wine, too, draws the system font with it).
+// The font is the bold monospace face that fontconfig finds (DejaVu Sans Mono
+// Bold on Debian), at a size that gives 7 pixels a character. It stands in
+// for Windows' system font, which is bold, about 7 pixels a character on
+// average, 16 pixels from line to line with its baseline 13 pixels down:
+// lines are spaced and placed the same, so a caption of 51 characters fits
+// the 400 pixels above a picture as it does there, and every menu item fits
+// its menu, which allows 8.5 pixels a character.
 #include "text.h"
 
 #include "raster.h"
@@ -25,9 +27,10 @@
 namespace {
 
 // Points at SDL2_ttf's 72 dots per inch: pixels to the em.
-constexpr int font_points = 13;
+constexpr int font_points = 12;
 constexpr int fallback_advance = 7;
-constexpr int fallback_line_height = 16;
+constexpr int line_spacing = 16;
+constexpr int baseline = 13;  // pixels from a line's top to its baseline
 
 struct Glyph {
     int advance = fallback_advance;
@@ -39,14 +42,15 @@ struct Glyph {
 
 struct Font {
     bool loaded = false;
-    int line_height = fallback_line_height;
+    int line_height = line_spacing;
+    int glyph_top = 0;  // where a rendered glyph's top row stands below the line's top
     std::array<Glyph, 256> glyphs;  // by 8-bit character code (Latin-1)
 };
 
 std::string Find_System_Font_File() {
     std::string path;
     if (!FcInit()) return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans:style=Bold"));
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("monospace:style=Bold"));
     if (pattern == nullptr) return path;
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -68,7 +72,7 @@ void Load(Font& font) {
     if (TTF_WasInit() == 0 && TTF_Init() != 0) return;
     TTF_Font* ttf = TTF_OpenFont(file.c_str(), font_points);
     if (ttf == nullptr) return;
-    font.line_height = TTF_FontHeight(ttf);
+    font.glyph_top = baseline - TTF_FontAscent(ttf);
     const SDL_Colour black{0, 0, 0, 255};
     for (int code = 32; code < 256; ++code) {
         if (code >= 127 && code < 160) continue;  // control characters draw nothing
@@ -188,7 +192,7 @@ int DrawTextA(HDC dc, LPCSTR characters, int length, LPRECT rect, UINT) {
         }
         if (c < 32) continue;
         if (x >= clip.right) continue;
-        Blend_Glyph(target, font.glyphs[c], x + font.glyphs[c].left, y, clip);
+        Blend_Glyph(target, font.glyphs[c], x + font.glyphs[c].left, y + font.glyph_top, clip);
         x += font.glyphs[c].advance;
     }
     return extent.height;

@@ -1,7 +1,8 @@
-// The font a drawing context starts with, as DrawTextA draws it. Windows'
-// system font is bold and proportional with a 16-pixel line: the program's
-// captions and menu items are sized for it, so ours must fit where they fit
-// there (under Wine, for one, the captions of 51 characters stay whole).
+// The font a drawing context starts with, as DrawTextA draws it: a bold
+// monospace face standing in for Windows' system font, with its 16-pixel
+// line and about its width, since the program's captions and menu items are
+// sized for it: ours must fit where they fit there (under Wine, for one,
+// the captions of 51 characters stay whole).
 #include "platform.h"
 #include "support/canvas.h"
 
@@ -95,33 +96,29 @@ TEST(System_Font, APanelsMenuItemsFitItsWidthOfEightAndAHalfPixelsACharacter) {
     }
 }
 
-TEST(System_Font, IsProportional) {
-    Canvas narrow(300, 20, white);
-    Draw(narrow, "iiiiiiiiii", RECT{0, 0, 300, 20});
-    Canvas wide(300, 20, white);
-    Draw(wide, "MMMMMMMMMM", RECT{0, 0, 300, 20});
-    EXPECT_LT(2 * Ink_Of(narrow).right, Ink_Of(wide).right);
+TEST(System_Font, EveryCharacterAdvancesSevenPixels) {
+    // A monospace face: the ink of a glyph after n characters stands 7n
+    // pixels to the right of the same glyph drawn first.
+    Canvas first(300, 20, white);
+    Draw(first, "M", RECT{0, 0, 300, 20});
+    for (const std::string before : {"i", "M", "ii", "Wl.", "0123456789"}) {
+        Canvas later(300, 20, white);
+        Draw(later, before + "M", RECT{0, 0, 300, 20});
+        EXPECT_EQ(Ink_Of(later).right, Ink_Of(first).right + 7 * static_cast<int>(before.size())) << before;
+    }
 }
 
-TEST(System_Font, AGlyphReachingLeftOfItsPenIsDrawnThere) {
-    // Y's arms reach one pixel left of where the pen stands: after a space,
-    // that pixel lies inside the box and is inked.
-    Canvas alone(100, 20, white);
-    const int space = [] {
-        Canvas probe(100, 20, white);
-        Draw(probe, " |", RECT{0, 0, 100, 20});
-        Canvas bar(100, 20, white);
-        Draw(bar, "|", RECT{0, 0, 100, 20});
-        return Ink_Of(probe).left - Ink_Of(bar).left;
-    }();
-    ASSERT_GT(space, 0);
-    Draw(alone, "Y", RECT{10 + space, 0, 100, 20});
-    Canvas after_space(100, 20, white);
-    Draw(after_space, " Y", RECT{10, 0, 100, 20});
-    EXPECT_EQ(Ink_Of(after_space).left, 10 + space - 1);
-    // Right of the pen both pictures are the same glyph.
-    for (int y = 0; y < 20; ++y)
-        for (int x = 10 + space; x < 100; ++x) ASSERT_EQ(after_space.At(x, y), alone.At(x, y)) << x << ", " << y;
+TEST(System_Font, AGlyphStandsWhereItsPenStandsWhateverCameBefore) {
+    // Drawing "Y" after a space gives, right of the second pen, exactly the
+    // picture of "Y" drawn with its box starting one advance further on.
+    for (const char glyph : {'Y', 'j', 'J', 'W', '_'}) {
+        Canvas alone(100, 20, white);
+        Draw(alone, std::string(1, glyph), RECT{17, 0, 100, 20});
+        Canvas after_space(100, 20, white);
+        Draw(after_space, std::string(" ") + glyph, RECT{10, 0, 100, 20});
+        for (int y = 0; y < 20; ++y)
+            for (int x = 17; x < 100; ++x) ASSERT_EQ(after_space.At(x, y), alone.At(x, y)) << glyph << " at " << x << ", " << y;
+    }
 }
 
 }  // namespace
