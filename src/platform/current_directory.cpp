@@ -2,6 +2,7 @@
 
 #include "platform.h"
 
+#include <climits>
 #include <vector>
 
 std::string Current_Directory() {
@@ -16,6 +17,11 @@ std::string Current_Directory() {
     }
 }
 
+size_t Longest_Openable_Path() { return PATH_MAX - 1; }
+
 std::string Path_In_Current_Directory(const std::string& file_name) {
-    return Current_Directory() + Path_Separator + file_name;
+    const std::string directory = Current_Directory();
+    const std::string path = directory + Path_Separator + file_name;
+    if (directory.empty() || path.size() > Longest_Openable_Path()) return file_name;
+    return path;
 }

@@ -73,6 +73,10 @@ std::string Free_Bitmap_File_Name(const std::string& directory, int32_t seconds)
 }
 
 void On_Screen_Object_Bitmap::Output_Bitmap() {
-    picture.file_name = Free_Bitmap_File_Name(Current_Directory(), Clock_Seconds());
+    // Named from the current directory itself when the names it gives can
+    // be opened (with room for the longest: "-2147483648-<copy>.bmp.partial").
+    std::string directory = Current_Directory();
+    if (directory.empty() || directory.size() + 40 > Longest_Openable_Path()) directory = ".";
+    picture.file_name = Free_Bitmap_File_Name(directory, Clock_Seconds());
     picture.Save_BMP();
 }

@@ -305,7 +305,8 @@ TEST_F(Screen_Current_Directory_Test, AVeryLongDirectoryIsReadWhole) {
     }
     EXPECT_GT(found.size(), 5000u);
     EXPECT_EQ(found, expected);
-    EXPECT_EQ(file, expected + Path_Separator + "1765000000");
+    // No file opens by a path that long: the name alone names it from here.
+    EXPECT_EQ(file, "1765000000");
 }
 
 }  // namespace
