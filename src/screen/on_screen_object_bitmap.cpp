@@ -64,11 +64,17 @@ Action_Code On_Screen_Object_Bitmap::Handle_Event(Event_Code code, int x, int y)
 }
 
 std::string Free_Bitmap_File_Name(const std::string& directory, int32_t seconds) {
-    const std::string stem = directory + Path_Separator + std::to_string(seconds);
-    std::string name = stem + ".bmp";
+    std::string stem = directory;
+    stem += Path_Separator;
+    stem += std::to_string(seconds);
+    auto numbered = [&stem](int copy) {
+        std::string name = stem;
+        if (copy > 1) name.append("-").append(std::to_string(copy));
+        return name.append(".bmp");
+    };
+    std::string name = numbered(1);
     std::error_code error;
-    for (int copy = 2; std::filesystem::exists(name, error); ++copy)
-        name = stem + "-" + std::to_string(copy) + ".bmp";
+    for (int copy = 2; std::filesystem::exists(name, error); ++copy) name = numbered(copy);
     return name;
 }
 
@@ -76,7 +82,7 @@ void On_Screen_Object_Bitmap::Output_Bitmap() {
     // Named from the current directory itself when the names it gives can
     // be opened (with room for the longest: "-2147483648-<copy>.bmp.partial").
     std::string directory = Current_Directory();
-    if (directory.empty() || directory.size() + 40 > Longest_Openable_Path()) directory = ".";
+    if (directory.empty() || directory.size() + 40 > Longest_Openable_Path()) directory.assign(1, '.');
     picture.file_name = Free_Bitmap_File_Name(directory, Clock_Seconds());
     picture.Save_BMP();
 }
