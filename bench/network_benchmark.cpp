@@ -1,6 +1,9 @@
 // Images per second of the worker's training step (without drawing), for
 // the plain reference rules and the program's rules side by side, on
-// networks of the sizes the program is run with.
+// networks of the sizes the program is run with. The program's rules run
+// the step as the worker does, its learning half in one pass over the
+// weights (Learn_From_Sample), and also as Update_Positive, Sample_Down and
+// Update_Negative one after the other ("step_by_step").
 //
 // Each network is first trained for a while with the program's rules on
 // digit-like strokes, so that its weights and states are those of a network
@@ -8,10 +11,12 @@
 // at the end gives the program's speed as a multiple of the reference's.
 #include "network/random_source.h"
 #include "network/reference_rules.h"
+#include "network/weight_row_kernels.h"
 #include "support/test_network.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -123,6 +128,57 @@ const std::vector<Network_Size>& Sizes() {
     return sizes;
 }
 
+// What reading the weights costs by itself, for the 784 × 500 connection
+// that pass 0 of the 784-500-500 network trains: Sum_Listed_Weights over
+// every row, the rows taken from alternate ends in turn as Learn_From_Sample
+// does, for a random sixth of the upper neurons (as many as are on in that
+// pass) or for all of them. bytes_per_second counts the cache lines that
+// hold a listed weight.
+void Time_Matrix_Read(benchmark::State& state, bool sixth) {
+    Set_Random_State(1);
+    const Test_Network network = Make_Network({{28, 28}, {25, 20}});
+    const Layer_Connection& connection = *network.connections[0];
+    const int32_t lower_count = connection.Lower_Count();
+    const int32_t upper_count = connection.Upper_Count();
+    std::vector<std::vector<int32_t>> lists(pattern_count);
+    uint32_t seed = 12345;
+    for (std::vector<int32_t>& listed : lists)
+        for (int32_t u = 0; u < upper_count; ++u) {
+            seed = seed * 1664525u + 1013904223u;
+            if (!sixth || (seed >> 8) % 6 == 0) listed.push_back(u);
+        }
+    std::vector<const Weight_Cell*> forwards;
+    for (int32_t l = 0; l < lower_count; ++l) forwards.push_back(connection.weights[l].get());
+    const std::vector<const Weight_Cell*> backwards(forwards.rbegin(), forwards.rend());
+    // The bytes each list makes a pass read.
+    std::vector<int64_t> list_bytes;
+    for (const std::vector<int32_t>& listed : lists) {
+        int64_t bytes = 0;
+        for (const Weight_Cell* row : forwards) {
+            uintptr_t last_line = 0;
+            for (int32_t u : listed) {
+                const uintptr_t line = reinterpret_cast<uintptr_t>(&row[u].weight) / 64;
+                bytes += line != last_line ? 64 : 0;
+                last_line = line;
+            }
+        }
+        list_bytes.push_back(bytes);
+    }
+    std::vector<double> sums(static_cast<size_t>(lower_count));
+    int64_t bytes = 0;
+    int64_t pass = 0;
+    for (auto _ : state) {
+        const std::vector<const Weight_Cell*>& rows = pass % 2 == 0 ? forwards : backwards;
+        const size_t list = static_cast<size_t>(pass % pattern_count);
+        Sum_Listed_Weights(rows.data(), rows.size(), lists[list].data(), lists[list].size(), sums.data());
+        benchmark::DoNotOptimize(sums.data());
+        benchmark::ClobberMemory();
+        bytes += list_bytes[list];
+        ++pass;
+    }
+    state.SetBytesProcessed(bytes);
+}
+
 // The console report, then a table of the program's images per second as a
 // multiple of the reference's for each network and pass (the median where
 // the runs are repeated).
@@ -145,13 +201,16 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-34s %14s %14s %8s\n", "training step (images/s)", "reference", "program", "ratio");
+        std::printf("\n%-34s %12s %14s %12s %8s\n", "training step (images/s)", "reference", "step_by_step", "program",
+                    "ratio");
         for (const auto& [step, by_rules] : rates) {
             const auto reference = by_rules.find("reference");
+            const auto step_by_step = by_rules.find("step_by_step");
             const auto program = by_rules.find("program");
             if (reference == by_rules.end() || program == by_rules.end()) continue;
-            std::printf("%-34s %14.1f %14.1f %7.2fx\n", step.c_str(), reference->second, program->second,
-                        program->second / reference->second);
+            const double separate = step_by_step != by_rules.end() ? step_by_step->second : 0.0;
+            std::printf("%-34s %12.1f %14.1f %12.1f %7.2fx\n", step.c_str(), reference->second, separate,
+                        program->second, program->second / reference->second);
         }
     }
 
@@ -163,11 +222,13 @@ private:
 
 int main(int argc, char** argv) {
     static const Rule_Set reference = Reference_Rules();
+    static const Rule_Set step_by_step = Program_Rules_Step_By_Step();
     static const Rule_Set program = Program_Rules();
     for (const Network_Size& size : Sizes()) {
         for (int32_t pass = 0; pass <= 1; ++pass) {
-            for (const auto& [rules_name, rules] :
-                 {std::pair<const char*, const Rule_Set*>{"reference", &reference}, {"program", &program}}) {
+            for (const auto& [rules_name, rules] : {std::pair<const char*, const Rule_Set*>{"reference", &reference},
+                                                    {"step_by_step", &step_by_step},
+                                                    {"program", &program}}) {
                 const std::string name =
                     std::string("training_step/") + size.name + "/pass_" + std::to_string(pass) + "/" + rules_name;
                 const Rule_Set* chosen = rules;
@@ -179,6 +240,10 @@ int main(int argc, char** argv) {
             }
         }
     }
+    for (const bool sixth : {true, false})
+        benchmark::RegisterBenchmark(sixth ? "matrix_read/784x500/sixth_of_columns" : "matrix_read/784x500/all_columns",
+                                     [sixth](benchmark::State& state) { Time_Matrix_Read(state, sixth); })
+            ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     Side_By_Side_Reporter reporter;

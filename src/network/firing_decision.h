@@ -4,10 +4,11 @@
 //
 // The probability takes a call of the power function, which would be most
 // of the cost of sampling a small network. Yet for almost every sum the draw
-// leaves no doubt: the sum lies clearly below or clearly above the one at
-// which the probability equals the draw's fraction. Only sums close to that
-// point, sums that are not numbers, and the draw 0 are decided by computing
-// the probability itself, so the decision is always the rule's own.
+// leaves no doubt: the probability grows with the sum, so a small table of
+// it at evenly spaced sums brackets the probability of any sum between two
+// of them, and only a draw whose fraction falls within that bracket (or a
+// sum that is not a number) needs the probability itself. The decision is
+// therefore always the rule's own.
 #pragma once
 
 #include "network/neuron_layer.h"

@@ -35,6 +35,11 @@ struct Layer_Connection {
     void Update_Positive(double learning_rate);
     // Moves every weight whose two neurons are on away from 1.
     void Update_Negative(double learning_rate);
+    // The learning half of a training step, once the upper layer holds its
+    // sample: Update_Positive, Sample_Down and Update_Negative with the same
+    // rate, giving the same weights, states and draws as the three in a row,
+    // but in one pass over the rows, each row changed while it is in the cache.
+    void Learn_From_Sample(double learning_rate);
 
     // Writes one weight, keeping the fast rules' bookkeeping true. Anyone
     // who writes weights[l][u].weight directly calls Weights_Changed after.

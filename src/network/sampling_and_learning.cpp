@@ -21,12 +21,16 @@
 //   is not computed (Fires).
 // - The updates change only cells of pairs that are both on, and each weight
 //   at most once, so the rows may be visited in any order.
+// - Learn_From_Sample, the worker's learning half of a training step, takes
+//   each row through the positive update, Sample_Down's sum and draw, and
+//   the negative update in one visit, so a step reads the matrix once.
 #include "network/layer_connection.h"
 
 #include "network/firing_decision.h"
 #include "network/random_source.h"
 #include "network/weight_row_kernels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -47,7 +51,11 @@ struct Scratch {
     std::vector<const Weight_Cell*> rows;
     std::vector<int32_t> row_indices;
     std::vector<double> row_sums;
+    std::vector<int> draws;
     Update_Mask mask;
+    // Learn_From_Sample visits the rows of lower neurons that are off from
+    // the last one down on every other call.
+    bool descending = false;
 };
 
 Scratch& Thread_Scratch() {
@@ -81,11 +89,26 @@ void Fire_Layer(Neuron_Layer& layer, const double* sums) {
     }
 }
 
+// Writes the states, in neuron index order, back into the layer's columns.
+void Scatter_States(Neuron_Layer& layer, const Neuron_State* states) {
+    for (int32_t x = 0; x < layer.width; ++x) {
+        if (layer.height > 0) std::memcpy(layer.columns[x].get(), states, static_cast<size_t>(layer.height));
+        states += layer.height;
+    }
+}
+
 // The full sum of one row against the upper states, every product added.
 double Full_Row_Sum(const Weight_Cell* row, const Neuron_State* upper_states, int32_t upper_count) {
     double sum = 0;
     for (int32_t u = 0; u < upper_count; ++u) sum += upper_states[u] * row[u].weight;
     return sum;
+}
+
+// The indices of the neurons whose state is not 0, in ascending order.
+void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& listed) {
+    listed.clear();
+    for (size_t u = 0; u < states.size(); ++u)
+        if (states[u] != 0) listed.push_back(static_cast<int32_t>(u));
 }
 
 }  // namespace
@@ -185,4 +208,98 @@ void Layer_Connection::Update_Negative(double learning_rate) {
         if (Update_Row_Negative(weights[l].get(), scratch.mask, upper_count, learning_rate))
             row_may_be_non_finite[l] = true;
     }
+}
+
+// Update_Positive, Sample_Down and Update_Negative give row l results that
+// depend on nothing but that row, the upper states (which none of them
+// changes), lower neuron l's state before and after, and the l-th draw of
+// Sample_Down. So each row is taken through all three at once, while it is
+// in the cache: the positive update if lower neuron l is on, the sum and the
+// decision with the l-th draw, then the negative update if l has come out
+// on. The draws are all taken first, in ascending index, so the rows may be
+// visited in any order.
+//
+// A row with only finite weights before the positive update is summed over
+// the upper neurons that are on even if that update makes one of its weights
+// infinite or NaN: the update changes no other cell, so the products of the
+// neurons that are off are still ±0 and still change nothing.
+void Layer_Connection::Learn_From_Sample(double learning_rate) {
+    const int32_t lower_count = Lower_Count();
+    const int32_t upper_count = Upper_Count();
+    if (lower_count <= 0) return;
+    Scratch& scratch = Thread_Scratch();
+    const bool binary = Gather_States(*upper, scratch.states);
+    const Neuron_State* upper_states = scratch.states.data();
+    // Both updates change the cells of the upper neurons that are on,
+    // whatever their states; with states of 0 and 1 those are also the only
+    // cells the sum of a row with finite weights needs.
+    List_On(scratch.states, scratch.listed);
+    const int32_t* listed = scratch.listed.data();
+    const size_t listed_count = scratch.listed.size();
+    std::vector<Neuron_State>& lower_states = scratch.lower_states;
+    Gather_States(*lower, lower_states);
+
+    std::vector<int>& draws = scratch.draws;
+    draws.resize(static_cast<size_t>(lower_count));
+    for (int& draw : draws) draw = Draw_Random();
+
+    // The rows of lower neurons that are on come first: Sample_Up has just
+    // read them whole. The others follow from the end where the previous
+    // call left off, as the rows it read last may still be in the cache.
+    const bool descending = scratch.descending;
+    scratch.descending = !descending;
+    std::vector<int32_t>& order = scratch.row_indices;
+    order.clear();
+    for (int32_t l = 0; l < lower_count; ++l)
+        if (lower_states[l] != 0) order.push_back(l);
+    const size_t on_count = order.size();
+    for (int32_t k = 0; k < lower_count; ++k) {
+        const int32_t l = descending ? lower_count - 1 - k : k;
+        if (lower_states[l] == 0) order.push_back(l);
+    }
+
+    // The rows go through in groups, whose sums are built side by side.
+    constexpr size_t group = 8;
+    auto visit_group = [&](const int32_t* group_rows, size_t count, bool lower_on) {
+        bool quick[group];
+        Weight_Cell* quick_rows[group];
+        double quick_sums[group];
+        size_t quick_count = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const int32_t l = group_rows[i];
+            quick[i] = binary && !row_may_be_non_finite[l];
+            if (quick[i]) quick_rows[quick_count++] = weights[l].get();
+        }
+        bool quick_non_finite = false;
+        if (lower_on)
+            quick_non_finite = Update_Positive_And_Sum_Listed(quick_rows, quick_count, listed, listed_count,
+                                                              learning_rate, quick_sums);
+        else
+            Sum_Listed_Weights(quick_rows, quick_count, listed, listed_count, quick_sums);
+
+        double sums[group];
+        for (size_t i = 0, q = 0; i < count; ++i) {
+            const int32_t l = group_rows[i];
+            Weight_Cell* row = weights[l].get();
+            if (quick[i]) {
+                sums[i] = quick_sums[q++];
+                if (quick_non_finite && Listed_Non_Finite(row, listed, listed_count)) row_may_be_non_finite[l] = true;
+            } else {
+                if (lower_on && Update_Listed_Positive(row, listed, listed_count, learning_rate))
+                    row_may_be_non_finite[l] = true;
+                sums[i] = Full_Row_Sum(row, upper_states, upper_count);
+            }
+        }
+        for (size_t i = 0; i < count; ++i) {
+            const int32_t l = group_rows[i];
+            lower_states[l] = Fires(sums[i], draws[l]);
+            if (lower_states[l] != 0 && Update_Listed_Negative(weights[l].get(), listed, listed_count, learning_rate))
+                row_may_be_non_finite[l] = true;
+        }
+    };
+    for (size_t start = 0; start < on_count; start += group)
+        visit_group(order.data() + start, std::min(group, on_count - start), true);
+    for (size_t start = on_count; start < order.size(); start += group)
+        visit_group(order.data() + start, std::min(group, order.size() - start), false);
+    Scatter_States(*lower, lower_states.data());
 }

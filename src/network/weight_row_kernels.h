@@ -31,6 +31,19 @@ void Accumulate_Columns(const Row_Term* terms, size_t term_count, int32_t upper_
 void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
                         double* sums);
 
+// The positive update of the listed cells of each row, and then each row's
+// sum of its listed weights as updated, added from 0 in the order of the
+// list: sums[r]. Returns true if an updated weight of any of the rows came
+// out infinite or not a number (Listed_Non_Finite tells which).
+bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, const int32_t* listed,
+                                    size_t listed_count, double rate, double* sums);
+// The positive or negative update of the listed cells of one row. True if a
+// changed weight came out infinite or not a number.
+bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
+bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
+// Whether one of the row's listed weights is infinite or not a number.
+bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count);
+
 // Which cells of a row an update changes: those of upper neurons that are on.
 // The row is worked through in pairs of neighbouring cells; only pairs with
 // at least one such cell are visited, so cache lines holding none are never

@@ -163,10 +163,9 @@ bool Training_Run::Train() {
             const double rate = Learning_Rate_At(settings.learning_rate, i, steps);
             images.Read_Next_Image(*stack.layers[0]);
             for (int32_t c = 0; c <= p; ++c) stack.connections[c]->Sample_Up();
-            Layer_Connection& trained = *stack.connections[p];
-            trained.Update_Positive(rate);
-            trained.Sample_Down();
-            trained.Update_Negative(rate);
+            // Update_Positive, Sample_Down and Update_Negative of connection p,
+            // in one pass over its weights.
+            stack.connections[p]->Learn_From_Sample(rate);
             if (settings.redraw_during_training != 0) stack.Show_All();
             progress->Training(p, i + 1, steps);
         }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -42,6 +43,30 @@ TEST(Network_Fires, AgreesWithTheProbabilityForEveryDraw) {
         }
         for (double sum : sums) ASSERT_EQ(Fires(sum, draw) == 1, Rule(sum, draw)) << "sum " << sum << ", draw " << draw;
     }
+}
+
+// The decision brackets the probability of a sum between those of the
+// nearest multiples of 1/64 from -16 to 16. At those points, a hair either
+// side of them and half-way between, and at the ends of that range, it must
+// still be the rule's own for the draws whose fractions lie nearest the
+// probability.
+TEST(Network_Fires, AgreesAtAndBetweenTheTabledSums) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    std::vector<double> sums;
+    for (int k = -16 * 64; k <= 16 * 64; ++k) {
+        const double point = k / 64.0;
+        for (double sum : {point, std::nextafter(point, -infinity), std::nextafter(point, infinity), point + 1 / 128.0})
+            sums.push_back(sum);
+    }
+    for (double sum : sums) {
+        const int nearest = static_cast<int>(std::lround(Firing_Probability(sum) * Random_Maximum));
+        for (int draw = std::max(0, nearest - 2); draw <= std::min(Random_Maximum, nearest + 2); ++draw)
+            ASSERT_EQ(Fires(sum, draw) == 1, Rule(sum, draw)) << "sum " << sum << ", draw " << draw;
+    }
+    for (double end : {-16.0, 16.0})
+        for (double sum : {end, std::nextafter(end, -infinity), std::nextafter(end, infinity)})
+            for (int draw = 0; draw <= Random_Maximum; ++draw)
+                ASSERT_EQ(Fires(sum, draw) == 1, Rule(sum, draw)) << "sum " << sum << ", draw " << draw;
 }
 
 }  // namespace

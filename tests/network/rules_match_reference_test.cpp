@@ -24,7 +24,8 @@ namespace {
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
-// The random state after each rule of one training step.
+// The random state after each pass up and after the learning half of one
+// training step.
 std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
                                   double rate, uint32_t start) {
     std::vector<uint32_t> trace;
@@ -34,12 +35,7 @@ std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, 
         rules.sample_up(*network.connections[c]);
         trace.push_back(Random_State());
     }
-    Layer_Connection& trained = *network.connections[p];
-    rules.update_positive(trained, rate);
-    trace.push_back(Random_State());
-    rules.sample_down(trained);
-    trace.push_back(Random_State());
-    rules.update_negative(trained, rate);
+    Learn_From_Sample(rules, *network.connections[p], rate);
     trace.push_back(Random_State());
     return trace;
 }
@@ -114,12 +110,11 @@ void Inject(Test_Network& program, Test_Network& reference, const Injection& inj
 
 // Runs the plan on the program's rules and the reference side by side and
 // stops at the first step after which they differ.
-void Run_Plan(const Plan& plan) {
+void Run_Plan(const Plan& plan, const Rule_Set& program_rules) {
     Set_Random_State(1);
     Test_Network program = Make_Network(plan.shapes);
     Test_Network reference = Copy_Network(program);
     ASSERT_EQ(First_Difference(program, reference), "");
-    const Rule_Set program_rules = Program_Rules();
     const Rule_Set reference_rules = Reference_Rules();
 
     for (int32_t p = 0; p < static_cast<int32_t>(program.connections.size()); ++p) {
@@ -185,45 +180,60 @@ protected:
     void TearDown() override { Allow_AVX2_Kernels(true); }
 };
 
-class Network_Plan_Matches_Reference : public testing::TestWithParam<std::tuple<Plan, bool>> {
+// Each plan with the learning half of every step run as the worker runs it
+// (Learn_From_Sample) and as the three separate rules.
+class Network_Plan_Matches_Reference : public testing::TestWithParam<std::tuple<Plan, bool, bool>> {
 protected:
     void SetUp() override { Allow_AVX2_Kernels(std::get<1>(GetParam())); }
     void TearDown() override { Allow_AVX2_Kernels(true); }
 };
 
-TEST_P(Network_Plan_Matches_Reference, OverTrainingAndDreaming) { Run_Plan(std::get<0>(GetParam())); }
+Rule_Set Program_Rules_In_One(bool in_one) { return in_one ? Program_Rules() : Program_Rules_Step_By_Step(); }
+
+TEST_P(Network_Plan_Matches_Reference, OverTrainingAndDreaming) {
+    Run_Plan(std::get<0>(GetParam()), Program_Rules_In_One(std::get<2>(GetParam())));
+}
 
 std::string Kernel_Name(bool widest) { return widest ? "Widest" : "SSE2"; }
 
-INSTANTIATE_TEST_SUITE_P(Plans, Network_Plan_Matches_Reference, testing::Combine(testing::ValuesIn(Plans()), testing::Bool()),
-                         [](const testing::TestParamInfo<std::tuple<Plan, bool>>& plan) {
-                             return std::get<0>(plan.param).name + "_" + Kernel_Name(std::get<1>(plan.param));
+INSTANTIATE_TEST_SUITE_P(Plans, Network_Plan_Matches_Reference,
+                         testing::Combine(testing::ValuesIn(Plans()), testing::Bool(), testing::Bool()),
+                         [](const testing::TestParamInfo<std::tuple<Plan, bool, bool>>& plan) {
+                             return std::get<0>(plan.param).name + "_" + Kernel_Name(std::get<1>(plan.param)) +
+                                    (std::get<2>(plan.param) ? "_InOnePass" : "_StepByStep");
                          });
 
 // The width of the trained network of the program: each pass still checked
 // against the reference, but only for a few steps, since the plain rules
 // take milliseconds per step at this size.
 TEST_P(Network_Rules_Match_Reference, OnAWideNetwork) {
-    Run_Plan({"wide", {{28, 28}, {25, 20}, {20, 25}}, 12, 0.1, {{5, 0, 0, 400, 321, not_a_number}}, true, 3});
+    for (const bool in_one : {true, false}) {
+        SCOPED_TRACE(in_one ? "learning in one pass" : "learning step by step");
+        Run_Plan({"wide", {{28, 28}, {25, 20}, {20, 25}}, 12, 0.1, {{5, 0, 0, 400, 321, not_a_number}}, true, 3},
+                 Program_Rules_In_One(in_one));
+    }
 }
 
 // Weights written directly into the matrix, made known with Weights_Changed.
 TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenDirectly) {
-    Set_Random_State(1);
-    Test_Network program = Make_Network({{28, 28}, {10, 10}, {8, 8}});
-    Layer_Connection& first = *program.connections[0];
-    first.weights[3][4].weight = infinity;
-    first.weights[700][99].weight = not_a_number;
-    first.weights[401][0].weight = -infinity;
-    first.Weights_Changed();
-    Test_Network reference = Copy_Network(program);
-    for (int32_t i = 0; i < 40; ++i) {
-        const uint32_t start = Random_State();
-        const Pattern input = Input_For_Step({28, 28}, i);
-        const int32_t p = i < 20 ? 0 : 1;
-        ASSERT_EQ(Traced_Step(program, Program_Rules(), p, input, 0.1, start),
-                  Traced_Step(reference, Reference_Rules(), p, input, 0.1, start));
-        ASSERT_EQ(First_Difference(program, reference), "") << "step " << i;
+    for (const bool in_one : {true, false}) {
+        SCOPED_TRACE(in_one ? "learning in one pass" : "learning step by step");
+        Set_Random_State(1);
+        Test_Network program = Make_Network({{28, 28}, {10, 10}, {8, 8}});
+        Layer_Connection& first = *program.connections[0];
+        first.weights[3][4].weight = infinity;
+        first.weights[700][99].weight = not_a_number;
+        first.weights[401][0].weight = -infinity;
+        first.Weights_Changed();
+        Test_Network reference = Copy_Network(program);
+        for (int32_t i = 0; i < 40; ++i) {
+            const uint32_t start = Random_State();
+            const Pattern input = Input_For_Step({28, 28}, i);
+            const int32_t p = i < 20 ? 0 : 1;
+            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, start),
+                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, start));
+            ASSERT_EQ(First_Difference(program, reference), "") << "step " << i;
+        }
     }
 }
 

@@ -464,6 +464,28 @@ TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
     EXPECT_EQ(states, Expected_States(start, 11, Sum_In_Order(order_telling_terms)));
 }
 
+// Learn_From_Sample sums the same way, over the weights as the positive
+// update leaves them (unchanged at a rate of 0), for lower neurons on and
+// off, and the k-th draw still goes to lower neuron k.
+TEST_P(Network_Sum_Order, LearnFromSampleAddsInAscendingUpperIndex) {
+    const int32_t off = 6;
+    Small_Connection small(11, 10);
+    for (int32_t u = 0; u < 10; ++u) {
+        small.upper.columns[0][u] = u == off ? 0 : 1;
+        const double weight = u < off ? order_telling_terms[u] : u == off ? -1e16 : order_telling_terms[u - 1];
+        for (int32_t l = 0; l < 11; ++l) small.connection.Set_Weight(l, u, weight);
+    }
+    for (int32_t l = 0; l < 11; ++l) small.lower.columns[0][l] = l % 3 == 0 ? 1 : 0;
+    const uint32_t start = Telling_Random_State(11);
+    for (int call = 0; call < 2; ++call) {  // the rows are visited in another order on the second call
+        Set_Random_State(start);
+        small.connection.Learn_From_Sample(0.0);
+        std::vector<int> states;
+        for (int32_t l = 0; l < 11; ++l) states.push_back(small.lower.columns[0][l]);
+        EXPECT_EQ(states, Expected_States(start, 11, Sum_In_Order(order_telling_terms))) << "call " << call;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Kernels, Network_Sum_Order, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& kernel) {
                              return kernel.param ? std::string("Widest") : std::string("SSE2");

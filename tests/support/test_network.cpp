@@ -205,6 +205,12 @@ void Load_Pattern(Neuron_Layer& layer, const Pattern& pattern) {
 }
 
 Rule_Set Program_Rules() {
+    Rule_Set rules = Program_Rules_Step_By_Step();
+    rules.learn_from_sample = [](Layer_Connection& c, double rate) { c.Learn_From_Sample(rate); };
+    return rules;
+}
+
+Rule_Set Program_Rules_Step_By_Step() {
     return Rule_Set{
         [](Layer_Connection& c) { c.Sample_Up(); },
         [](Layer_Connection& c) { c.Sample_Down(); },
@@ -213,12 +219,19 @@ Rule_Set Program_Rules() {
     };
 }
 
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate) {
+    if (rules.learn_from_sample != nullptr) {
+        rules.learn_from_sample(connection, learning_rate);
+        return;
+    }
+    rules.update_positive(connection, learning_rate);
+    rules.sample_down(connection);
+    rules.update_negative(connection, learning_rate);
+}
+
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
                    double learning_rate) {
     Load_Pattern(*network.layers[0], input);
     for (int32_t c = 0; c <= p; ++c) rules.sample_up(*network.connections[c]);
-    Layer_Connection& trained = *network.connections[p];
-    rules.update_positive(trained, learning_rate);
-    rules.sample_down(trained);
-    rules.update_negative(trained, learning_rate);
+    Learn_From_Sample(rules, *network.connections[p], learning_rate);
 }

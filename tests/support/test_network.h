@@ -59,19 +59,31 @@ Pattern Uniform_Pattern(int32_t width, int32_t height, uint8_t state);
 // Puts the pattern into the layer's states, as the worker reads an image.
 void Load_Pattern(Neuron_Layer& layer, const Pattern& pattern);
 
-// One set of the four rules.
+// One set of the four rules, and optionally the learning half of a training
+// step in one operation (update_positive, sample_down and update_negative
+// with one rate), as the worker runs it.
 struct Rule_Set {
     void (*sample_up)(Layer_Connection&);
     void (*sample_down)(Layer_Connection&);
     void (*update_positive)(Layer_Connection&, double);
     void (*update_negative)(Layer_Connection&, double);
+    void (*learn_from_sample)(Layer_Connection&, double) = nullptr;
 };
 
-// The program's own rules, the members of Layer_Connection.
+// The program's own rules, the members of Layer_Connection, with the
+// worker's Learn_From_Sample for the learning half of a training step.
 Rule_Set Program_Rules();
+// The same with that half run as the three separate operations.
+Rule_Set Program_Rules_Step_By_Step();
+
+// The learning half of a training step on one connection whose upper layer
+// holds its sample: the set's learn_from_sample, or else its update_positive,
+// sample_down and update_negative in a row.
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate);
 
 // The worker's training step of pass p: the pattern into layer 0, sampled up
 // through connections 0 to p, the positive update of connection p, its lower
-// layer sampled down again and the negative update.
+// layer sampled down again and the negative update (the set's
+// learn_from_sample where it has one).
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
                    double learning_rate);
