@@ -52,7 +52,6 @@ struct Scratch {
     std::vector<int32_t> row_indices;
     std::vector<double> row_sums;
     std::vector<int> draws;
-    Update_Mask mask;
     // Learn_From_Sample visits the rows of lower neurons that are off from
     // the last one down on every other call.
     bool descending = false;
@@ -182,30 +181,30 @@ void Layer_Connection::Sample_Down() {
 
 void Layer_Connection::Update_Positive(double learning_rate) {
     const int32_t lower_count = Lower_Count();
-    const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
     Gather_States(*upper, scratch.states);
-    if (!scratch.mask.Build(scratch.states.data(), upper_count)) return;
+    List_On(scratch.states, scratch.listed);
+    if (scratch.listed.empty()) return;
     Gather_States(*lower, scratch.states);
     for (int32_t l = 0; l < lower_count; ++l) {
         if (scratch.states[l] == 0) continue;
-        if (Update_Row_Positive(weights[l].get(), scratch.mask, upper_count, learning_rate))
+        if (Update_Listed_Positive(weights[l].get(), scratch.listed.data(), scratch.listed.size(), learning_rate))
             row_may_be_non_finite[l] = true;
     }
 }
 
 void Layer_Connection::Update_Negative(double learning_rate) {
     const int32_t lower_count = Lower_Count();
-    const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
     Gather_States(*upper, scratch.states);
-    if (!scratch.mask.Build(scratch.states.data(), upper_count)) return;
+    List_On(scratch.states, scratch.listed);
+    if (scratch.listed.empty()) return;
     Gather_States(*lower, scratch.states);
     // From the last row down: those Sample_Down read last are the ones still
     // in the cache.
     for (int32_t l = lower_count - 1; l >= 0; --l) {
         if (scratch.states[l] == 0) continue;
-        if (Update_Row_Negative(weights[l].get(), scratch.mask, upper_count, learning_rate))
+        if (Update_Listed_Negative(weights[l].get(), scratch.listed.data(), scratch.listed.size(), learning_rate))
             row_may_be_non_finite[l] = true;
     }
 }

@@ -33,36 +33,12 @@ void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t 
     }
 }
 
-bool Non_Finite(double value) { return !(value - value == 0); }
-
 template <bool Positive>
 double Updated(double w, double rate) {
     if constexpr (Positive)
         return w + ((1 - w) * rate) * Positive_Gain;
     else
         return w - (1 - w) * rate;
-}
-
-// Updates the cell if its lane is set; true if the result is not finite.
-template <bool Positive>
-bool Update_Cell_Plain(Weight_Cell& cell, int64_t lane, double rate) {
-    if (lane == 0) return false;
-    cell.weight = Updated<Positive>(cell.weight, rate);
-    return Non_Finite(cell.weight);
-}
-
-template <bool Positive>
-bool Update_Row_Plain(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate) {
-    const int64_t* lanes = mask.Lanes();
-    bool non_finite = false;
-    for (size_t i = 0; i < mask.Pair_Count(); ++i) {
-        const int32_t u = 2 * mask.Pairs()[i];
-        non_finite |= Update_Cell_Plain<Positive>(row[u], lanes[2 * u], rate);
-        non_finite |= Update_Cell_Plain<Positive>(row[u + 1], lanes[2 * u + 2], rate);
-    }
-    if (mask.Lone_Last_Cell())
-        non_finite |= Update_Cell_Plain<Positive>(row[upper_count - 1], lanes[2 * (upper_count - 1)], rate);
-    return non_finite;
 }
 
 // Sums of several rows at once over the same listed positions. Each sum is a
@@ -181,54 +157,6 @@ void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t u
     Accumulate_Columns_Plain(terms, term_count, 2 * pairs, upper_count, sums);
 }
 
-// The updated cell where the mask is set, the old one elsewhere, and whether
-// the result is infinite or not a number in either lane.
-inline __m128d Choose(__m128d mask, __m128d changed, __m128d old) {
-    return _mm_or_pd(_mm_and_pd(mask, changed), _mm_andnot_pd(mask, old));
-}
-
-inline __m128d Non_Finite_Lanes(__m128d value) {
-    const __m128d difference = _mm_sub_pd(value, value);
-    return _mm_cmpunord_pd(difference, difference);
-}
-
-template <bool Positive>
-inline __m128d Updated_SSE2(__m128d w, __m128d one, __m128d a, __m128d gain) {
-    if constexpr (Positive)
-        return _mm_add_pd(w, _mm_mul_pd(_mm_mul_pd(_mm_sub_pd(one, w), a), gain));
-    else
-        return _mm_sub_pd(w, _mm_mul_pd(_mm_sub_pd(one, w), a));
-}
-
-template <bool Positive>
-bool Update_Row_SSE2(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate) {
-    const __m128d one = _mm_set1_pd(1.0);
-    const __m128d a = _mm_set1_pd(rate);
-    const __m128d gain = _mm_set1_pd(Positive_Gain);
-    const int64_t* lanes = mask.Lanes();
-    __m128d non_finite = _mm_setzero_pd();
-    for (size_t i = 0; i < mask.Pair_Count(); ++i) {
-        const int32_t u = 2 * mask.Pairs()[i];
-        for (int32_t cell = u; cell < u + 2; ++cell) {
-            const __m128d lane =
-                _mm_castsi128_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + 2 * cell)));
-            const __m128d w = _mm_loadu_pd(&row[cell].weight);
-            const __m128d result = Choose(lane, Updated_SSE2<Positive>(w, one, a, gain), w);
-            _mm_storeu_pd(&row[cell].weight, result);
-            non_finite = _mm_or_pd(non_finite, Non_Finite_Lanes(result));
-        }
-    }
-    bool any = _mm_movemask_pd(non_finite) != 0;
-    if (mask.Lone_Last_Cell())
-        any |= Update_Cell_Plain<Positive>(row[upper_count - 1], lanes[2 * (upper_count - 1)], rate);
-    return any;
-}
-
-// ------------------------------------------------------------ AVX2
-// Four cells at a time. Unpacking two loads of two cells gives the weights
-// of cells u, u + 2, u + 1, u + 3 in that order, so the sums of a block of
-// four are kept in that order while they are built and put back at the end.
-
 __attribute__((target("avx2"))) inline __m256d Weights_Of_Block(const Weight_Cell* cells) {
     return _mm256_unpacklo_pd(_mm256_loadu_pd(&cells[0].weight), _mm256_loadu_pd(&cells[2].weight));
 }
@@ -270,35 +198,6 @@ __attribute__((target("avx2"))) void Accumulate_Columns_AVX2(const Row_Term* ter
         sums[4 * b + 2] = second;
     }
     Accumulate_Columns_Plain(terms, term_count, 4 * blocks, upper_count, sums);
-}
-
-template <bool Positive>
-__attribute__((target("avx2"))) bool Update_Row_AVX2(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count,
-                                                      double rate) {
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d a = _mm256_set1_pd(rate);
-    const __m256d gain = _mm256_set1_pd(Positive_Gain);
-    const int64_t* lanes = mask.Lanes();
-    const int32_t* pairs = mask.Pairs();
-    __m256d non_finite = _mm256_setzero_pd();
-    for (size_t i = 0; i < mask.Pair_Count(); ++i) {
-        const int32_t u = 2 * pairs[i];
-        const __m256d lane = _mm256_castsi256_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes + 2 * u)));
-        const __m256d w = _mm256_loadu_pd(&row[u].weight);
-        __m256d changed;
-        if constexpr (Positive)
-            changed = _mm256_add_pd(w, _mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(one, w), a), gain));
-        else
-            changed = _mm256_sub_pd(w, _mm256_mul_pd(_mm256_sub_pd(one, w), a));
-        const __m256d result = _mm256_blendv_pd(w, changed, lane);
-        _mm256_storeu_pd(&row[u].weight, result);
-        const __m256d difference = _mm256_sub_pd(result, result);
-        non_finite = _mm256_or_pd(non_finite, _mm256_cmp_pd(difference, difference, _CMP_UNORD_Q));
-    }
-    bool any = _mm256_movemask_pd(non_finite) != 0;
-    if (mask.Lone_Last_Cell())
-        any |= Update_Cell_Plain<Positive>(row[upper_count - 1], lanes[2 * (upper_count - 1)], rate);
-    return any;
 }
 
 #endif
@@ -364,33 +263,4 @@ bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t lis
     uint64_t non_finite = 0;
     for (size_t k = 0; k < listed_count; ++k) non_finite |= Non_Finite_Bits(row[listed[k]].weight);
     return non_finite != 0;
-}
-
-bool Update_Mask::Build(const int8_t* upper_states, int32_t upper_count) {
-    lanes.assign(2 * static_cast<size_t>(upper_count), 0);
-    pairs.clear();
-    for (int32_t u = 0; u < upper_count; ++u)
-        if (upper_states[u] != 0) lanes[2 * static_cast<size_t>(u)] = -1;
-    for (int32_t p = 0; p < upper_count / 2; ++p)
-        if (upper_states[2 * p] != 0 || upper_states[2 * p + 1] != 0) pairs.push_back(p);
-    lone_last_cell = upper_count % 2 == 1 && upper_states[upper_count - 1] != 0;
-    return !pairs.empty() || lone_last_cell;
-}
-
-bool Update_Row_Positive(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate) {
-#if LAYERDREAM_X86_64
-    if (Has_AVX2()) return Update_Row_AVX2<true>(row, mask, upper_count, rate);
-    return Update_Row_SSE2<true>(row, mask, upper_count, rate);
-#else
-    return Update_Row_Plain<true>(row, mask, upper_count, rate);
-#endif
-}
-
-bool Update_Row_Negative(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate) {
-#if LAYERDREAM_X86_64
-    if (Has_AVX2()) return Update_Row_AVX2<false>(row, mask, upper_count, rate);
-    return Update_Row_SSE2<false>(row, mask, upper_count, rate);
-#else
-    return Update_Row_Plain<false>(row, mask, upper_count, rate);
-#endif
 }

@@ -44,35 +44,6 @@ bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t list
 // Whether one of the row's listed weights is infinite or not a number.
 bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count);
 
-// Which cells of a row an update changes: those of upper neurons that are on.
-// The row is worked through in pairs of neighbouring cells; only pairs with
-// at least one such cell are visited, so cache lines holding none are never
-// touched. Within a pair each double (weight and spare) has a 64-bit lane
-// mask, so a pair can be loaded, changed and stored back whole, the spare
-// and the weight of a neuron that is off keeping their bits.
-class Update_Mask {
-public:
-    // Builds the mask from the upper states; false if no neuron is on.
-    bool Build(const int8_t* upper_states, int32_t upper_count);
-
-    const int64_t* Lanes() const { return lanes.data(); }
-    const int32_t* Pairs() const { return pairs.data(); }
-    size_t Pair_Count() const { return pairs.size(); }
-    // The last cell of a row of odd length has no partner; whether it changes.
-    bool Lone_Last_Cell() const { return lone_last_cell; }
-
-private:
-    std::vector<int64_t> lanes;  // two per cell
-    std::vector<int32_t> pairs;  // pair p holds cells 2p and 2p + 1
-    bool lone_last_cell = false;
-};
-
-// w + ((1 - w) × rate) × 1.109 for every masked cell of the row. True if a
-// changed weight came out infinite or not a number.
-bool Update_Row_Positive(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate);
-// w - (1 - w) × rate for every masked cell of the row. True as above.
-bool Update_Row_Negative(Weight_Cell* row, const Update_Mask& mask, int32_t upper_count, double rate);
-
 // Whether the AVX2 kernels are used where the processor has AVX2 (the
 // default); the tests turn them off to check the SSE2 kernels as well.
 // Returns whether AVX2 kernels will be used from now on.
