@@ -4,14 +4,17 @@
 # the number by binding its socket, so runs started at the same moment (by
 # several people on one machine) never share a server, and none loses its
 # server when another ends. XVFB_DISPLAY asks for a given number instead.
+# The server does not reset when its last client leaves (-noreset): a program
+# that connects while it resets (right after the previous test's program has
+# gone) is dropped, and SDL then runs it on its offscreen driver, unseen.
 set -euo pipefail
 
 number_file=$(mktemp)
 if [ -n "${XVFB_DISPLAY:-}" ]; then
-  Xvfb ":$XVFB_DISPLAY" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$XVFB_DISPLAY" -screen 0 1600x1200x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   echo "$XVFB_DISPLAY" > "$number_file"
 else
-  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
 fi
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; rm -f "$number_file"' EXIT
