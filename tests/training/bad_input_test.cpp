@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad_Settings{"InfiniteRate", "3 3 4 1 1 5 inf", ""},
         Bad_Settings{"RateNotANumber", "3 3 4 1 1 5 nan", ""},
         Bad_Settings{"RateBeyondDouble", "3 3 4 1 1 5 1e999", ""}),
-    [](const testing::TestParamInfo<Bad_Settings>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Bad_Settings>& test) { return std::string(test.param.name); });
 
 // ------------------------------------------------------------------ image files
 
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                                     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
                                                                     28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40}),
                    Images({5})}),
-    [](const testing::TestParamInfo<Bad_Images>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Bad_Images>& test) { return std::string(test.param.name); });
 
 // ------------------------------------------------------------------ a very deep current directory
 
