@@ -10,7 +10,7 @@ run_packages=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfi
               curl ca-certificates)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-xlib
                xvfb xfonts-base x11-utils x11-apps xdotool imagemagick
-               clang libclang-rt-14-dev g++-mingw-w64-x86-64)
+               clang libclang-rt-14-dev llvm g++-mingw-w64-x86-64)
 windows_build_packages=(cmake make g++-mingw-w64-x86-64)
 windows_packages=("${windows_build_packages[@]}" wine wine64)
 
