@@ -209,8 +209,8 @@ TEST_F(Windowing, AfterARunOfQuickRepaintsTheScreenShowsTheLastOne) {
     EXPECT_TRUE(Screen_Shows(Handle(), 0x000A141Eu));
 }
 
-TEST_F(Windowing, MouseInputBecomesMessagesWithTheClientPointInTheirPosition) {
-    // This window is the newest SDL window shown under its title.
+// The SDL window behind the test window: the newest one shown under its title.
+uint32_t Sdl_Window_Id() {
     uint32_t window_id = 0;
     for (uint32_t candidate = 1; candidate < 256; ++candidate) {
         SDL_Window* w = SDL_GetWindowFromID(candidate);
@@ -218,6 +218,31 @@ TEST_F(Windowing, MouseInputBecomesMessagesWithTheClientPointInTheirPosition) {
             std::string(SDL_GetWindowTitle(w)) == "layerdream test")
             window_id = candidate;
     }
+    return window_id;
+}
+
+TEST_F(Windowing, AWindowMadeLargerFromOutsideIsPaintedToItsNewEdges) {
+    const uint32_t window_id = Sdl_Window_Id();
+    ASSERT_NE(window_id, 0u);
+    Pump_Messages_Until([] { return false; }, 50ms);  // nothing left to paint
+    const int before = seen.paints;
+    seen.fill = RGB(30, 60, 90);
+    SDL_SetWindowSize(SDL_GetWindowFromID(window_id), 410, 260);
+    ASSERT_TRUE(Pump_Messages_Until([&] { return seen.paints > before; }));
+    RECT client;
+    GetClientRect(Handle(), &client);
+    EXPECT_EQ(client.right - client.left, 410);
+    EXPECT_EQ(client.bottom - client.top, 260);
+    ASSERT_TRUE(Screen_Shows(Handle(), 0x001E3C5Au));
+    const testing_hooks::Screen_Picture screen = testing_hooks::Read_Screen(Handle());
+    ASSERT_EQ(screen.width, 410);
+    ASSERT_EQ(screen.height, 260);
+    EXPECT_EQ(screen.At(409, 259), 0x001E3C5Au);
+    EXPECT_EQ(screen.At(350, 20), 0x001E3C5Au);  // beyond the old right edge
+}
+
+TEST_F(Windowing, MouseInputBecomesMessagesWithTheClientPointInTheirPosition) {
+    const uint32_t window_id = Sdl_Window_Id();
     ASSERT_NE(window_id, 0u);
     auto push = [&](Uint32 type, int x, int y, Uint8 button) {
         SDL_Event event{};
