@@ -446,16 +446,23 @@ TEST_P(Network_Sum_Order, SampleUpAddsInAscendingLowerIndex) {
     EXPECT_EQ(states, Expected_States(start, 13, Sum_In_Order(order_telling_terms)));
 }
 
-// Every lower neuron of a column of 11 (a block of eight and three alone)
-// sums the nine on upper neurons' weights in ascending upper index.
-TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
+// An 11 by 10 connection whose upper neurons are all on but number 6, with a
+// weight that would change any sum it entered; every lower neuron's weights
+// of the others are the order-telling terms in ascending upper index.
+void Set_Order_Telling_Columns(Small_Connection& small) {
     const int32_t off = 6;
-    Small_Connection small(11, 10);
     for (int32_t u = 0; u < 10; ++u) {
         small.upper.columns[0][u] = u == off ? 0 : 1;
         const double weight = u < off ? order_telling_terms[u] : u == off ? -1e16 : order_telling_terms[u - 1];
         for (int32_t l = 0; l < 11; ++l) small.connection.Set_Weight(l, u, weight);
     }
+}
+
+// Every lower neuron of a column of 11 (a block of eight and three alone)
+// sums the nine on upper neurons' weights in ascending upper index.
+TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
+    Small_Connection small(11, 10);
+    Set_Order_Telling_Columns(small);
     const uint32_t start = Telling_Random_State(11);
     Set_Random_State(start);
     small.connection.Sample_Down();
@@ -468,13 +475,8 @@ TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
 // update leaves them (unchanged at a rate of 0), for lower neurons on and
 // off, and the k-th draw still goes to lower neuron k.
 TEST_P(Network_Sum_Order, LearnFromSampleAddsInAscendingUpperIndex) {
-    const int32_t off = 6;
     Small_Connection small(11, 10);
-    for (int32_t u = 0; u < 10; ++u) {
-        small.upper.columns[0][u] = u == off ? 0 : 1;
-        const double weight = u < off ? order_telling_terms[u] : u == off ? -1e16 : order_telling_terms[u - 1];
-        for (int32_t l = 0; l < 11; ++l) small.connection.Set_Weight(l, u, weight);
-    }
+    Set_Order_Telling_Columns(small);
     for (int32_t l = 0; l < 11; ++l) small.lower.columns[0][l] = l % 3 == 0 ? 1 : 0;
     const uint32_t start = Telling_Random_State(11);
     for (int call = 0; call < 2; ++call) {  // the rows are visited in another order on the second call
