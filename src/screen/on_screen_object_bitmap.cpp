@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -18,13 +19,19 @@ void On_Screen_Object_Bitmap::Setup(int32_t width, int32_t height) {
     rect = &bounds;
     bounds = RECT{100, 100, 100 + width, 100 + height};
     picture.file_name = Path_In_Current_Directory(std::to_string(Clock_Seconds()));
-    if (picture.bitmap != nullptr) DeleteObject(picture.bitmap);
     picture.Discard_Painting();
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    picture.bitmap = CreateCompatibleBitmap(display, width, height);
+    HBITMAP fresh = CreateCompatibleBitmap(display, width, height);
     DeleteDC(display);
-    picture.bitmap_width = width;
-    picture.bitmap_height = height;
+    // The panel may already be drawn or saved on the main thread: the new
+    // bitmap and its size take the old one's place under the picture's lock.
+    {
+        auto replacing = picture.Lock();
+        std::swap(picture.bitmap, fresh);
+        picture.bitmap_width = width;
+        picture.bitmap_height = height;
+    }
+    if (fresh != nullptr) DeleteObject(fresh);
 }
 
 void On_Screen_Object_Bitmap::Draw(HDC dc) {

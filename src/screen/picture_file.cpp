@@ -51,14 +51,17 @@ void Copy_Pixels(const Picture_File& picture, const BITMAPINFO& info, Pixel_Buff
     void* bits = nullptr;
     buffer.section = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     buffer.bytes = static_cast<const char*>(bits);
+    // The shown bitmap changes places with the painter's under the lock, so
+    // it is looked at only while the lock is held.
+    auto painting = picture.Lock();
     if (buffer.section != nullptr && picture.bitmap != nullptr) {
-        auto painting = picture.Lock();
         HGDIOBJ old_source = SelectObject(source, picture.bitmap);
         HGDIOBJ old_target = SelectObject(target, buffer.section);
         BitBlt(target, 0, 0, picture.bitmap_width, picture.bitmap_height, source, 0, 0, SRCCOPY);
         SelectObject(target, old_target);
         SelectObject(source, old_source);
     }
+    painting.unlock();
     DeleteDC(target);
     DeleteDC(source);
     DeleteDC(display);
