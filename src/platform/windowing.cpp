@@ -10,6 +10,7 @@
 
 #include "platform_testing.h"
 #include "raster.h"
+#include "video_start.h"
 
 #include <SDL.h>
 
@@ -74,11 +75,7 @@ void Ensure_Window_Thread() {
         }
         if (ui.thread != std::this_thread::get_id() || ui.sdl_ready) return;
     }
-    // The window's picture is copied to the screen as it is: SDL's own
-    // framebuffer (shared memory under X11) does that directly, where a
-    // renderer would push it through software OpenGL at several times the cost.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+    if (windowing::Start_Video()) return;  // no display: no window can be made
     const uint32_t wake = SDL_RegisterEvents(1);
     const char* driver = SDL_GetCurrentVideoDriver();
     std::lock_guard<std::mutex> hold(ui.lock);

@@ -1,5 +1,7 @@
 """The real program in an X server: its window, its background, its ending."""
 
+import os
+import subprocess
 import time
 import unittest
 
@@ -50,6 +52,27 @@ class Main_Window_Test(unittest.TestCase):
             program.close(main)
             self.assertEqual(program.wait(timeout=5), 0)
             self.assertLess(time.monotonic() - started, 2.0)
+
+    def test_with_no_display_it_says_so_and_ends_at_once(self):
+        # No display named, or one where no server listens: one line on
+        # stderr that names it, a code that is not 0, and no window or worker
+        # left running unseen.
+        free = next(":%d" % n for n in range(900, 1000) if not os.path.exists("/tmp/.X11-unix/X%d" % n))
+        for change, named in [({"DISPLAY": None, "WAYLAND_DISPLAY": None}, "DISPLAY is not set"),
+                              ({"DISPLAY": free, "WAYLAND_DISPLAY": None}, "DISPLAY=%s " % free)]:
+            environment = {name: value for name, value in os.environ.items()
+                           if name not in change and name != "SDL_VIDEODRIVER"}
+            environment.update({name: value for name, value in change.items() if value is not None})
+            started = time.monotonic()
+            result = subprocess.run([binary_path()], env=environment, cwd=os.path.dirname(binary_path()),
+                                    capture_output=True, text=True, timeout=10)
+            self.assertLess(time.monotonic() - started, 1.0, named)
+            self.assertNotEqual(result.returncode, 0, named)
+            lines = result.stderr.splitlines()
+            self.assertEqual(len(lines), 1, result.stderr)
+            self.assertIn("no display could be opened", lines[0])
+            self.assertIn(named, lines[0])
+            self.assertEqual(result.stdout, "")
 
 
 if __name__ == "__main__":
