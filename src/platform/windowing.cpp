@@ -193,17 +193,26 @@ WPARAM Virtual_Key(SDL_Keycode key) {
     return 0;
 }
 
+// While a button is held, SDL keeps reporting the pointer to the window it
+// was pressed in, wherever it goes (its automatic capture; X grabs the
+// pointer the same way). The program never captures the mouse, and a window
+// that has not captured it gets no mouse message for a point outside its
+// client area: a release there is not seen at all.
+bool In_Client_Area(HWND window, int x, int y) {
+    return window != nullptr && x >= 0 && y >= 0 && x < window->client_width && y < window->client_height;
+}
+
 // Turns one SDL event into the messages the program sees.
 void Translate_Event(const SDL_Event& event) {
     switch (event.type) {
         case SDL_MOUSEMOTION:
-            if (HWND window = By_Sdl_Id(event.motion.windowID))
+            if (HWND window = By_Sdl_Id(event.motion.windowID); In_Client_Area(window, event.motion.x, event.motion.y))
                 Post(window, WM_MOUSEMOVE, 0, MAKELPARAM(event.motion.x, event.motion.y));
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             HWND window = By_Sdl_Id(event.button.windowID);
-            if (window == nullptr) break;
+            if (!In_Client_Area(window, event.button.x, event.button.y)) break;
             const bool down = event.type == SDL_MOUSEBUTTONDOWN;
             UINT message = 0;
             if (event.button.button == SDL_BUTTON_LEFT) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;

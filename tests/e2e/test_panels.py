@@ -6,7 +6,7 @@ import re
 import time
 import unittest
 
-from driver import Program, binary_path, identify, read_picture_file, wait_for
+from driver import EVENT_PAUSE, Program, binary_path, identify, read_picture_file, wait_for, xdotool
 
 WHITE = (255, 255, 255)
 BLUE = (0, 0, 255)
@@ -113,6 +113,35 @@ class Panels_Test(unittest.TestCase):
                     and shot.pixel(right + 10, middle) == WHITE and shot.pixel(right + 39, PANEL_C["top"] + 2) == WHITE
                     and shot.pixel(right + 45, middle) == BLUE)
         self.program.screenshot_when(widened)
+
+    def test_a_resize_dragged_out_of_the_window_and_released_there_leaves_the_rest_of_the_row_blue(self):
+        # The window is moved off the screen's left edge, so that the pointer
+        # can leave it to the left.
+        window = self.program.main_window()
+        xdotool("windowmove", window, 300, 100)
+
+        def origin():
+            place = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window).splitlines())
+            return (int(place["X"]), int(place["Y"])) if int(place["X"]) >= 100 else None
+        window_x, window_y = wait_for(origin, 5, what="the window to move")
+        right = PANEL_C["left"] + PANEL_C["width"]
+        middle = PANEL_C["top"] + PANEL_C["height"] // 2
+        self.program.move(right - 1, middle)
+        self.program.press(1)
+        self.program.move(right - 30, middle)
+        # Out of the window to the left and let go there: the window sees
+        # neither, so the edge stays where the pointer left the window.
+        xdotool("mousemove", window_x - 40, window_y + middle)
+        time.sleep(EVENT_PAUSE)
+        xdotool("mousemove", window_x - 60, window_y + middle + 5)
+        time.sleep(EVENT_PAUSE)
+        self.program.release(1)
+        time.sleep(1)
+
+        # The panel is narrower than its picture now, which it still shows
+        # whole; beside the picture, no white frame reaches out.
+        self.program.screenshot_when(lambda shot: shows_panel(shot, PANEL_C, PANEL_C["left"], PANEL_C["top"]) and all(
+            shot.pixel(x, middle) == BLUE for x in range(right, shot.width)))
 
 
 if __name__ == "__main__":

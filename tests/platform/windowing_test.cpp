@@ -241,7 +241,7 @@ TEST_F(Windowing, AWindowMadeLargerFromOutsideIsPaintedToItsNewEdges) {
     EXPECT_EQ(screen.At(350, 20), 0x001E3C5Au);  // beyond the old right edge
 }
 
-TEST_F(Windowing, MouseInputBecomesMessagesWithTheClientPointInTheirPosition) {
+TEST_F(Windowing, MouseInputInTheClientAreaBecomesMessagesWithItsPointAndNothingOutsideIt) {
     const uint32_t window_id = Sdl_Window_Id();
     ASSERT_NE(window_id, 0u);
     auto push = [&](Uint32 type, int x, int y, Uint8 button) {
@@ -261,14 +261,22 @@ TEST_F(Windowing, MouseInputBecomesMessagesWithTheClientPointInTheirPosition) {
     };
     push(SDL_MOUSEMOTION, 10, 20, 0);
     push(SDL_MOUSEBUTTONDOWN, 11, 21, SDL_BUTTON_LEFT);
+    // Held down, the pointer leaves the window (SDL goes on reporting it):
+    // the program sees neither the moves outside nor the release there.
+    push(SDL_MOUSEMOTION, -40, 21, 0);
+    push(SDL_MOUSEMOTION, 5, -1, 0);
+    push(SDL_MOUSEMOTION, 320, 50, 0);
+    push(SDL_MOUSEMOTION, 50, 200, 0);
+    push(SDL_MOUSEBUTTONUP, -40, 21, SDL_BUTTON_LEFT);
+    push(SDL_MOUSEBUTTONDOWN, 400, 21, SDL_BUTTON_LEFT);
     push(SDL_MOUSEBUTTONUP, 12, 22, SDL_BUTTON_LEFT);
     push(SDL_MOUSEBUTTONDOWN, 13, 23, SDL_BUTTON_RIGHT);
-    push(SDL_MOUSEBUTTONUP, 300, 199, SDL_BUTTON_RIGHT);
-    push(SDL_MOUSEBUTTONDOWN, 1, 1, SDL_BUTTON_MIDDLE);  // not a message of the program's
+    push(SDL_MOUSEBUTTONUP, 319, 199, SDL_BUTTON_RIGHT);  // the client area's last pixel
+    push(SDL_MOUSEBUTTONDOWN, 1, 1, SDL_BUTTON_MIDDLE);   // not a message of the program's
     ASSERT_TRUE(Pump_Messages_Until([] { return seen.mouse.size() >= 5; }));
     ASSERT_EQ(seen.mouse.size(), 5u);
     const UINT kinds[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP};
-    const int points[][2] = {{10, 20}, {11, 21}, {12, 22}, {13, 23}, {300, 199}};
+    const int points[][2] = {{10, 20}, {11, 21}, {12, 22}, {13, 23}, {319, 199}};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(seen.mouse[i].message, kinds[i]);
         EXPECT_EQ(LOWORD(seen.mouse[i].lParam), points[i][0]);
