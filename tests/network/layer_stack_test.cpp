@@ -70,16 +70,41 @@ TEST(Network_Layer_Stack, ThirdLayerKeepsTheFirstConnection) {
     EXPECT_NE(test.stack.connections[1], first);
 }
 
-// Each registration puts the new picture in front: connection 1 ends up in
-// front of everything, layer 0 behind everything.
-TEST(Network_Layer_Stack, RegistersEachPictureInFront) {
-    Test_Stack test;
+// What the front picture showed at each repaint of the window: its caption,
+// or "(none)" while it has none to show.
+On_Screen_Object_Manager* painted_manager = nullptr;
+std::vector<std::string> front_captions;
+
+LRESULT CALLBACK Caption_Watching_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        auto objects = painted_manager->Lock_Objects();
+        const Window_Object_List* list = painted_manager->Find_Window(window);
+        const auto* front = dynamic_cast<const On_Screen_Object_Bitmap*>(list->objects[0]);
+        front_captions.push_back(front->show_caption ? front->caption : "(none)");
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// Each registration puts the new picture in front and has the window
+// repainted at once, showing it at its default place without a caption; the
+// caption comes after. Connection 1 ends up in front of everything, layer 0
+// behind everything.
+TEST(Network_Layer_Stack, RegistersEachPictureInFrontAndCaptionsItAfterItsFirstRepaint) {
+    Test_Window window(Caption_Watching_Procedure);
+    Test_Stack test(window.Handle());
+    painted_manager = &test.manager;
+    front_captions.clear();
     test.stack.Add_Layer(28, 28);
     test.stack.Add_Layer(5, 4);
     test.stack.Add_Layer(3, 2);
+    EXPECT_EQ(front_captions, std::vector<std::string>(5, "(none)"));
     const Layer_Stack& stack = test.stack;
     auto objects = test.manager.Lock_Objects();
-    const Window_Object_List* list = test.manager.Find_Window(nullptr);
+    const Window_Object_List* list = test.manager.Find_Window(window.Handle());
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->object_count, 5);
     EXPECT_EQ(list->objects[0], &stack.connections[1]->panel[0]);

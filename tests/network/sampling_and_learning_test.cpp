@@ -386,13 +386,19 @@ double Sum_In_Order(const std::vector<double>& terms) {
 }
 
 // The sums of the terms in other orders: each pair of neighbours swapped,
-// and all of them backwards.
+// each term but the last moved to the end, and all of them backwards.
 std::vector<double> Sums_In_Other_Orders(const std::vector<double>& terms) {
     std::vector<double> sums;
     for (size_t k = 1; k + 1 < terms.size(); ++k) {
         std::vector<double> swapped = terms;
         std::swap(swapped[k], swapped[k + 1]);
         sums.push_back(Sum_In_Order(swapped));
+    }
+    for (size_t k = 0; k + 1 < terms.size(); ++k) {
+        std::vector<double> moved = terms;
+        std::rotate(moved.begin() + static_cast<std::ptrdiff_t>(k), moved.begin() + static_cast<std::ptrdiff_t>(k) + 1,
+                    moved.end());
+        sums.push_back(Sum_In_Order(moved));
     }
     sums.push_back(Sum_In_Order(std::vector<double>(terms.rbegin(), terms.rend())));
     return sums;
@@ -429,21 +435,26 @@ protected:
 
 // Every upper neuron of a row of 13 (blocks of four and a tail) sums the
 // nine on lower neurons' weights in ascending lower index; an off neuron
-// among them adds nothing.
+// among them adds nothing. Rows 2 and 4 hold an infinite weight for a
+// fourteenth upper neuron, which makes them rows that may not be finite:
+// their terms still come in their place, not after the others.
 TEST_P(Network_Sum_Order, SampleUpAddsInAscendingLowerIndex) {
     const int32_t off = 4;  // lower neuron 4 is off, with a weight that would change the sum
-    Small_Connection small(10, 13);
+    Small_Connection small(10, 14);
     for (int32_t l = 0; l < 10; ++l) {
         small.lower.columns[0][l] = l == off ? 0 : 1;
         const double weight = l < off ? order_telling_terms[l] : l == off ? 1e16 : order_telling_terms[l - 1];
         for (int32_t u = 0; u < 13; ++u) small.connection.Set_Weight(l, u, weight);
+        small.connection.Set_Weight(l, 13, l == 2 || l == off ? infinity : 0.5);
     }
     const uint32_t start = Telling_Random_State(13);
     Set_Random_State(start);
     small.connection.Sample_Up();
     std::vector<int> states;
-    for (int32_t u = 0; u < 13; ++u) states.push_back(small.upper.columns[0][u]);
-    EXPECT_EQ(states, Expected_States(start, 13, Sum_In_Order(order_telling_terms)));
+    for (int32_t u = 0; u < 14; ++u) states.push_back(small.upper.columns[0][u]);
+    std::vector<int> expected = Expected_States(start, 13, Sum_In_Order(order_telling_terms));
+    expected.push_back(0);  // ∞ + 0 × ∞ is not a number
+    EXPECT_EQ(states, expected);
 }
 
 // An 11 by 10 connection whose upper neurons are all on but number 6, with a
