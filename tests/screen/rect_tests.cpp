@@ -138,14 +138,6 @@ protected:
 constexpr bool T = true;
 constexpr bool F = false;
 
-TEST_F(Screen_Movable_Rect_Test, StartsIdle) {
-    EXPECT_FALSE(movable.moving);
-    EXPECT_EQ(Flags_Now(), (Flags{F, F, F, F, F}));
-    EXPECT_EQ(movable.grab_dx, 0);
-    EXPECT_EQ(movable.grab_dy, 0);
-    EXPECT_EQ(movable.colour, 0x646464u);
-}
-
 TEST_F(Screen_Movable_Rect_Test, APressOnOrUpToFourPixelsFromAnEdgeStartsResizingThatEdge) {
     EXPECT_EQ(Flags_After_Press(150, 100), (Flags{T, F, F, F, T}));
     EXPECT_EQ(Flags_After_Press(150, 104), (Flags{T, F, F, F, T}));
@@ -269,6 +261,19 @@ TEST_F(Screen_Movable_Rect_Test, ChoosingMoveWindowMakesTheRectangleFollowThePoi
     EXPECT_EQ((std::array{place.left, place.top, place.right, place.bottom}), (std::array<LONG, 4>{-20, -15, 80, 65}));
     // A movement to the same point still counts as a change.
     EXPECT_EQ(movable.Handle_Event(Mouse_Move, 10, 5), Repaint);
+}
+
+// A press near an edge while moving starts a resize as well: each move
+// then shifts the rectangle with the pointer first and drags the edges after.
+TEST_F(Screen_Movable_Rect_Test, WhileMovingAndResizingAMoveDoesBoth) {
+    movable.menu.selected_index = 0;
+    movable.Handle_Event(Menu_Closed, 150, 140);  // grabbed 50 right of the left edge, 40 below the top
+    movable.Handle_Event(Left_Button_Down, 100, 100);
+    ASSERT_TRUE(movable.moving);
+    ASSERT_EQ(Flags_Now(), (Flags{T, F, T, F, T}));
+    EXPECT_EQ(movable.Handle_Event(Mouse_Move, 90, 95), Repaint);
+    // Shifted to {40, 55, 140, 135}, then its top and left edge to the pointer.
+    EXPECT_EQ((std::array{place.left, place.top, place.right, place.bottom}), (std::array<LONG, 4>{90, 95, 140, 135}));
 }
 
 TEST_F(Screen_Movable_Rect_Test, LeftButtonUpEndsEveryMoveAndResize) {
