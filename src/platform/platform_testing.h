@@ -29,4 +29,8 @@ struct Screen_Picture {
 };
 Screen_Picture Read_Screen(HWND window);
 
+// The SDL system cursor (an SDL_SystemCursor value) that a cursor handle of
+// LoadCursorA shows; -1 for a handle that is no system cursor.
+int Cursor_Shape(HCURSOR cursor);
+
 }  // namespace testing_hooks

@@ -747,6 +747,12 @@ HCURSOR SetCursor(HCURSOR cursor) {
 
 HCURSOR GetCursor() { return current_cursor.load(); }
 
+int testing_hooks::Cursor_Shape(HCURSOR cursor) {
+    for (const Cursor_Entry& entry : cursors)
+        if (reinterpret_cast<HCURSOR>(const_cast<Cursor_Entry*>(&entry)) == cursor) return entry.shape;
+    return -1;
+}
+
 testing_hooks::Screen_Picture testing_hooks::Read_Screen(HWND window) {
     Screen_Picture shown;
     if (!Is_Live(window)) return shown;
