@@ -31,6 +31,20 @@ constexpr double gibibyte = 1024.0 * 1024.0 * 1024.0;
 
 }  // namespace
 
+double Memory_Needed_Bytes(const Training_Settings& settings) {
+    const double input = Image_Size;
+    const double layer1 = static_cast<double>(settings.layer1_width) * settings.layer1_height;
+    const double layer2 = static_cast<double>(settings.layer2_width) * settings.layer2_height;
+    // Each weight takes a cell of two numbers and a 32-bit pixel in each of
+    // its picture's two bitmaps (the one shown and the one painted next);
+    // each neuron of every layer, the top one included, its state and
+    // pixels, the rules' working storage, and at most one allocated row of
+    // weights or column of states (with the allocator's own bookkeeping),
+    // which dominates for layers one neuron high.
+    const double weights = input * layer1 + layer1 * layer2;
+    return weights * (sizeof(Weight_Cell) + 2 * 4) + (input + layer1 + layer2) * 96;
+}
+
 std::optional<std::string> Settings_Problem(const Training_Settings& settings, uint64_t memory_bytes) {
     struct Size {
         int32_t value;
@@ -51,19 +65,13 @@ std::optional<std::string> Settings_Problem(const Training_Settings& settings, u
             return Format("The %s is %d (the %s number in settings.txt); it must be at least %d%s.", size.name,
                           size.value, size.word, size.least, size.why);
     }
-    const int64_t input = Image_Size;
     const int64_t layer1 = static_cast<int64_t>(settings.layer1_width) * settings.layer1_height;
     const int64_t layer2 = static_cast<int64_t>(settings.layer2_width) * settings.layer2_height;
     const int64_t most = std::numeric_limits<int32_t>::max();
     if (layer1 > most || layer2 > most)
         return Format("Layer %d has %" PRId64 " neurons; a layer may have at most %" PRId64 ".", layer1 > most ? 1 : 2,
                       layer1 > most ? layer1 : layer2, most);
-    // Each weight takes a cell of two numbers and a pixel of its picture;
-    // each neuron of every layer, the top one included, its state and pixel,
-    // and at most one allocated row of weights or column of states (with the
-    // allocator's own bookkeeping), which dominates for layers one neuron high.
-    const double weights = static_cast<double>(input * layer1 + layer1 * layer2);
-    const double needed = weights * (sizeof(Weight_Cell) + 4) + static_cast<double>(input + layer1 + layer2) * 64;
+    const double needed = Memory_Needed_Bytes(settings);
     if (memory_bytes > 0 && needed > static_cast<double>(memory_bytes))
         return Format("Layers of %d by %d and %d by %d need %.1f GiB for their weights and pictures; "
                       "this machine has %.1f GiB of memory.",

@@ -79,6 +79,10 @@ private:
     std::unique_ptr<Progress_Title> progress;
 };
 
+// The memory the network of these settings takes, in bytes: weights,
+// states, pictures and the rules' working storage, as built, shown and run.
+double Memory_Needed_Bytes(const Training_Settings& settings);
+
 // Why the network cannot be built with these settings, naming the value and
 // what it must be; nothing if it can. Weights that would not fit in
 // memory_bytes are refused too (0: not checked).
