@@ -37,9 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // its work. Only a network so large that a single step outlasts the wait
     // keeps it busy; the process then ends at once, before anything is torn
     // down, so the worker never sees the network released.
-    if (!Stop_Training_Worker(stop, std::chrono::milliseconds(1500))) std::_Exit(exit_code);
-    Destroy_Network(stack);
-    Release_Training_Worker(stack);
+    if (!Finish_Training_Worker(stack, stop, std::chrono::milliseconds(1500))) std::_Exit(exit_code);
     {
         auto objects = Process_Screen_Object_Manager().Lock_Objects();
         if (Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(Main_Window))

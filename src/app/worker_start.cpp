@@ -17,6 +17,13 @@ bool Stop_Training_Worker(Worker_Stop& stop, std::chrono::milliseconds longest) 
     return stop.Wait_Until_Finished(longest);
 }
 
+bool Finish_Training_Worker(Layer_Stack& stack, Worker_Stop& stop, std::chrono::milliseconds longest) {
+    if (!Stop_Training_Worker(stop, longest)) return false;
+    Destroy_Network(stack);
+    Release_Training_Worker(stack);
+    return true;
+}
+
 void Release_Training_Worker(Layer_Stack& stack) {
     stack.connections.reset();
     stack.layers.reset();

@@ -15,5 +15,12 @@ void Start_Training_Worker(HWND window, Layer_Stack& stack, Training_Worker_Argu
 // once it has finished: nothing of the network is in use any more.
 bool Stop_Training_Worker(Worker_Stop& stop, std::chrono::milliseconds longest);
 
+// The end of the program, once the message loop has ended: the worker is
+// stopped and waited for, at most the given time, and only once it has
+// finished is the network destroyed and the stack released. False, with
+// all of it left as it is, if the worker was still running when the time
+// was up; the caller must then end the process before anything it uses goes.
+bool Finish_Training_Worker(Layer_Stack& stack, Worker_Stop& stop, std::chrono::milliseconds longest);
+
 // Releases the stack's two arrays and clears its fields; the window stays.
 void Release_Training_Worker(Layer_Stack& stack);

@@ -29,6 +29,10 @@ struct Screen_Picture {
 };
 Screen_Picture Read_Screen(HWND window);
 
+// How many threads wait for the window's thread to run work for them (a
+// repaint, a sent message) that it has not started yet.
+int Waiting_Senders();
+
 // The SDL system cursor (an SDL_SystemCursor value) that a cursor handle of
 // LoadCursorA shows; -1 for a handle that is no system cursor.
 int Cursor_Shape(HCURSOR cursor);

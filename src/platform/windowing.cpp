@@ -747,6 +747,11 @@ HCURSOR SetCursor(HCURSOR cursor) {
 
 HCURSOR GetCursor() { return current_cursor.load(); }
 
+int testing_hooks::Waiting_Senders() {
+    std::lock_guard<std::mutex> hold(State().lock);
+    return static_cast<int>(State().sent.size());
+}
+
 int testing_hooks::Cursor_Shape(HCURSOR cursor) {
     for (const Cursor_Entry& entry : cursors)
         if (reinterpret_cast<HCURSOR>(const_cast<Cursor_Entry*>(&entry)) == cursor) return entry.shape;

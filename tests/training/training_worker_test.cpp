@@ -133,24 +133,6 @@ TEST(Worker_Learning_Rate, FallsLinearlyFromTheFirstRate) {
     EXPECT_EQ(Learning_Rate_At(0.0, 7, 9), 0.0);
 }
 
-TEST(Worker_Learning_Rate, IsRoundedAsRateMinusQuotientTimesRate) {
-    // The quotient i / n first, times the rate, subtracted from the rate:
-    // other ways of writing the same line round differently.
-    int differs_from_other_forms = 0;
-    for (int32_t n : {3, 7, 10, 1000}) {
-        for (int32_t i = 0; i < n; ++i) {
-            const double first = 0.1;
-            const double expected = first - (static_cast<double>(i) / static_cast<double>(n)) * first;
-            EXPECT_EQ(std::bit_cast<uint64_t>(Learning_Rate_At(first, i, n)), std::bit_cast<uint64_t>(expected))
-                << i << " of " << n;
-            const double scaled = first * (1.0 - static_cast<double>(i) / static_cast<double>(n));
-            const double stepped = first - static_cast<double>(i) * first / static_cast<double>(n);
-            if (scaled != expected || stepped != expected) ++differs_from_other_forms;
-        }
-    }
-    EXPECT_GT(differs_from_other_forms, 0);  // the cases above can tell the forms apart
-}
-
 // ------------------------------------------------------------------ layout
 
 TEST(Worker_Layout, PutsEachPictureAtItsPlaceAsLargeAsItIs) {
@@ -402,6 +384,45 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     ASSERT_NE(list, nullptr);
     EXPECT_GE(list->Index_Of(&stack.layers[0]->panel[0]), 0);
     EXPECT_GE(list->Index_Of(&stack.connections[1]->panel[0]), 0);
+}
+
+// Repaints of a window, counted by its procedure.
+int repaints = 0;
+LRESULT CALLBACK Counting_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_PAINT) return DefWindowProcA(window, message, wparam, lparam);
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    ++repaints;
+    return 0;
+}
+
+// Showing the whole network costs five repaints, one per picture. It is
+// shown once after building (after the five repaints of the registrations),
+// after each training step only when the settings ask for it, and twice in
+// every cycle of dreaming.
+TEST(Worker_Stages, ShowTheNetworkOnceBuiltAfterEachStepIfAskedAndTwicePerDream) {
+    for (const int redraw : {0, 1, -3}) {
+        SCOPED_TRACE("redraw " + std::to_string(redraw));
+        Temporary_Directory here;
+        Write_File("settings.txt", "3 2 4 1 " + std::to_string(redraw) + " 3 0.1");
+        Write_Training_Images({Noise_Image(1), Noise_Image(2), Noise_Image(3)});
+        Test_Window window(Counting_Procedure);
+        Headless_Network network;
+        network.stack.window = window.Handle();
+        Training_Worker_Argument argument{window.Handle(), &network.stack, nullptr};
+        Training_Run run(argument);
+        ASSERT_TRUE(run.Read_Settings());
+        repaints = 0;
+        ASSERT_TRUE(run.Build());
+        EXPECT_EQ(repaints, 5 + 5);
+        repaints = 0;
+        ASSERT_TRUE(run.Train());
+        EXPECT_EQ(repaints, redraw != 0 ? 2 * 3 * 5 : 0);
+        repaints = 0;
+        run.Dream_Cycle();
+        EXPECT_EQ(repaints, 2 * 5);
+    }
 }
 
 TEST(Worker_Stages, RefusedSettingsBuildNothing) {

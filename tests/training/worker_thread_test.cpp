@@ -196,9 +196,37 @@ TEST_F(Worker_Thread, WorkerStopsUnansweredOnceTheWindowIsGone) {
     Started_Worker worker(window.Handle());
     ASSERT_TRUE(Pump_Until_Title_Has(window.Handle(), "dreaming")) << Title_Of(window.Handle());
     // As at the program's end: the window is gone and nobody answers its
-    // messages while the worker is stopped and waited for.
+    // messages while the worker is stopped and waited for. Its end wakes
+    // the waiting thread at once, not when the waiting time is up.
     DestroyWindow(window.Handle());
-    EXPECT_TRUE(Stop_Training_Worker(worker.stop, 5s));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Stop_Training_Worker(worker.stop, 60s));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 30s);
+}
+
+// A worker still busy when the time is up keeps its network: nothing of it
+// goes while the worker may still use it. Here it waits for a repaint that
+// this thread does not run until the time is up.
+TEST_F(Worker_Thread, NothingIsReleasedWhileTheWorkerHasNotFinished) {
+    Write_File("settings.txt", "3 2 4 1 1 2 0.1");
+    Write_Training_Images({Noise_Image(1), Noise_Image(2)});
+    Started_Worker worker(window.Handle());
+    ASSERT_TRUE(Pump_Until_Title_Has(window.Handle(), "dreaming")) << Title_Of(window.Handle());
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (testing_hooks::Waiting_Senders() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(testing_hooks::Waiting_Senders(), 1);
+
+    EXPECT_FALSE(Finish_Training_Worker(worker.stack, worker.stop, 100ms));
+    EXPECT_EQ(worker.stack.layer_count, 3);
+    EXPECT_NE(worker.stack.layers, nullptr);
+    EXPECT_EQ(Objects_Of(window.Handle()), 5);
+
+    ASSERT_TRUE(worker.Pump_Until_Finished());
+    EXPECT_TRUE(Finish_Training_Worker(worker.stack, worker.stop, 0ms));
+    EXPECT_EQ(Objects_Of(window.Handle()), 0);
+    EXPECT_EQ(worker.stack.layer_count, 0);
+    EXPECT_EQ(worker.stack.layers, nullptr);
 }
 
 TEST_F(Worker_Thread, WorkerAskedToStopWhileTrainingFinishes) {
