@@ -99,12 +99,6 @@ TEST(Network_Layer_Connection, PanelIsOnePixelPerWeight) {
     EXPECT_NE(panel.picture.bitmap, nullptr);
 }
 
-TEST(Network_Weight_Cell, StartsAtMinusPoint088) {
-    const Weight_Cell cell;
-    EXPECT_EQ(cell.weight, -0.088);
-    EXPECT_EQ(cell.spare, 0.0);
-}
-
 // Rebuilding with layers of other sizes releases the old rows and draws the
 // new matrix afresh.
 TEST(Network_Layer_Connection, CreateAgainWithOtherLayers) {

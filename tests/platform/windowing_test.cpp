@@ -96,11 +96,13 @@ TEST_F(Windowing, AnotherThreadsUpdateReturnsOnlyAfterTheWindowThreadHasPainted)
     EXPECT_FALSE(seen.painted_on_other_thread);
 }
 
-TEST_F(Windowing, AnUpdateWithNothingToRepaintReturnsAtOnce) {
+TEST_F(Windowing, AnUpdateWithNothingToRepaintReturnsWithoutTheWindowThread) {
     Pump_Messages_Until([] { return false; }, 50ms);  // nothing left to paint
-    std::thread other([&] { UpdateWindow(Handle()); });
-    other.join();  // would hang if it waited for a paint
-    SUCCEED();
+    auto update = std::async(std::launch::async, [&] { return UpdateWindow(Handle()); });
+    EXPECT_EQ(update.wait_for(5s), std::future_status::ready);
+    // Had it waited for a paint, this thread lets it go.
+    Pump_Messages_Until([&] { return update.wait_for(0s) == std::future_status::ready; });
+    EXPECT_TRUE(update.get());
 }
 
 TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheWindowIsDestroyed) {

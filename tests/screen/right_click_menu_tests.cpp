@@ -25,16 +25,6 @@ void Fill_Items(On_Screen_Object_Right_Click_Menu& menu, const std::vector<std::
 
 // ---------------------------------------------------------------- placement
 
-TEST(Screen_Right_Click_Menu, StartsClosedWithNothingChosen) {
-    On_Screen_Object_Right_Click_Menu menu;
-    EXPECT_EQ(menu.hover_index, -1);
-    EXPECT_EQ(menu.selected_index, -1);
-    EXPECT_EQ(menu.item_height, 17);
-    EXPECT_EQ(menu.items.count, 0);
-    EXPECT_FALSE(menu.active);
-    EXPECT_EQ(menu.owner, nullptr);
-}
-
 TEST(Screen_Right_Click_Menu, OpenAtPutsTheTopLeftCornerAtThePointAndSizesTheMenuFromItsLabels) {
     On_Screen_Object_Right_Click_Menu menu;
     Fill_Items(menu, {"Move window"});
