@@ -55,11 +55,8 @@ LRESULT CALLBACK List_Box_Procedure(HWND box, UINT message, WPARAM wparam, LPARA
 
 }  // namespace
 
-// Registered when the first list box is made. Window creation calls this, so
-// the class is there in every program that links the platform library (a
-// registration left to a static initializer of this file would be dropped by
-// the linker along with the file, as nothing else here is referred to).
+// Registered with the layer's other classes before any window is made.
 void windowing::Register_List_Box_Class() {
     static std::once_flag once;
-    std::call_once(once, [] { Register_Builtin_Class("LISTBOX", List_Box_Procedure); });
+    std::call_once(once, [] { Register_Builtin_Class("LISTBOX", List_Box_Procedure, Builtin_Kind::Control); });
 }

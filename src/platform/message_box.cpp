@@ -98,11 +98,6 @@ LRESULT CALLBACK Box_Procedure(HWND box, UINT message, WPARAM wparam, LPARAM lpa
     }
 }
 
-void Register_Box_Class() {
-    static std::once_flag once;
-    std::call_once(once, [] { windowing::Register_Builtin_Class(box_class, Box_Procedure); });
-}
-
 // Opens the box window on the window thread. False if no window could be made.
 bool Open_Box(const std::shared_ptr<Box_State>& state) {
     const text::Extent extent = text::Measure(state->text.c_str(), static_cast<int>(state->text.size()));
@@ -116,12 +111,17 @@ bool Open_Box(const std::shared_ptr<Box_State>& state) {
 
 }  // namespace
 
+void windowing::Register_Message_Box_Class() {
+    static std::once_flag once;
+    std::call_once(once, [] { Register_Builtin_Class(box_class, Box_Procedure, Builtin_Kind::Dialog); });
+}
+
 void windowing::Close_All_Message_Boxes() {
     for (HWND box : Live_Windows(box_class)) Finish(box, 0);
 }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    Register_Box_Class();
+    windowing::Register_Message_Box_Class();
     auto state = std::make_shared<Box_State>();
     state->text = text != nullptr ? text : "";
     state->title = caption != nullptr ? caption : "";

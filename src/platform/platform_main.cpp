@@ -3,14 +3,14 @@
 // code does. Without a display there is no window to show anything in, so
 // the program says why on stderr and ends at once, before any of its work.
 #include "platform.h"
-#include "video_start.h"
+#include "windowing.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 int main(int argc, char** argv) {
-    if (const auto problem = windowing::Start_Video()) {
+    if (const auto problem = windowing::Start_Window_Thread()) {
         const char* slash = argc > 0 ? std::strrchr(argv[0], '/') : nullptr;
         const char* name = slash != nullptr ? slash + 1 : (argc > 0 ? argv[0] : "layerdream");
         std::fprintf(stderr, "%s: %s\n", name, problem->c_str());

@@ -12,6 +12,7 @@
 #include "text.h"
 
 #include "raster.h"
+#include "windowing.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -109,11 +111,20 @@ void Load(Font& font) {
     font.loaded = true;
 }
 
+Font loaded_font;
+std::once_flag font_loading;
+std::atomic<bool> font_ready{false};
+
+// The font, as the window's thread loaded it when it started. Rendering it
+// is SDL_ttf's work, which only that thread does; a thread that draws before
+// any thread owns the windows becomes their owner.
 const Font& The_Font() {
-    static Font font;
-    static std::once_flag once;
-    std::call_once(once, [] { Load(font); });
-    return font;
+    if (!font_ready.load(std::memory_order_acquire)) {
+        if (!windowing::On_Window_Thread()) windowing::Start_Window_Thread();
+        if (windowing::On_Window_Thread()) text::Load_Font();
+    }
+    static const Font none;
+    return font_ready.load(std::memory_order_acquire) ? loaded_font : none;
 }
 
 int Advance(const Font& font, unsigned char c) {
@@ -142,6 +153,14 @@ void Blend_Glyph(HBITMAP__& target, const Glyph& glyph, int x, int y, const RECT
 }  // namespace
 
 namespace text {
+
+void Load_Font() {
+    WINDOW_THREAD_ONLY();
+    std::call_once(font_loading, [] {
+        Load(loaded_font);
+        font_ready.store(true, std::memory_order_release);
+    });
+}
 
 Extent Measure(const char* characters, int length) {
     const Font& font = The_Font();

@@ -8,6 +8,9 @@ struct Extent {
     int height;
 };
 
+// Loads the font, on the window's thread: it starts with it.
+void Load_Font();
+
 // Size in pixels of the text as DrawTextA draws it (lines split at '\n').
 Extent Measure(const char* characters, int length);
 

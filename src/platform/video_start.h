@@ -11,7 +11,7 @@ namespace windowing {
 // then run with no window and no word; here a headless driver is used only
 // when SDL_VIDEODRIVER asks for one by name. Nothing if video runs (or ran
 // already); otherwise why no display could be opened, in one line.
-// Call it on the thread that is to own the windows.
+// Called by the thread that owns the windows, when it starts.
 std::optional<std::string> Start_Video();
 
 }  // namespace windowing

@@ -1,0 +1,331 @@
+// The thread that owns the windows: the first that starts video, registers a
+// class, creates a window or runs a message loop. Only it calls SDL. Other
+// threads reach it by posting messages, or by handing it work and waiting for
+// it (the synchronous repaint and message sends), which it runs when it next
+// looks for a message, before anything else, as the system does with sent
+// messages. The rules of the two threads: docs/threads.md.
+#include "platform_testing.h"
+#include "text.h"
+#include "video_start.h"
+#include "windowing.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+
+namespace {
+
+// Work another thread waits for; it lives on that thread's stack.
+struct Sent_Work {
+    HWND window = nullptr;
+    const std::function<void()>* work = nullptr;
+    bool running = false;
+    bool done = false;
+};
+
+// Everything here is guarded by `lock`, which is never held while a window
+// procedure, sent work or SDL's wait runs.
+struct Window_Thread_State {
+    std::mutex lock;
+    std::condition_variable changed;  // work done, window destroyed, loop ended, wake asked
+    std::thread::id thread;
+    bool thread_known = false;
+    bool video_running = false;
+    // Whether SDL's wait wakes at once for an event pushed by another thread.
+    // The offscreen and dummy drivers only look every millisecond, so there
+    // the loop waits on its own condition instead and looks at SDL's queue
+    // after it.
+    bool sdl_wakes = true;
+    uint32_t wake_event = 0;
+    std::deque<MSG> posted;
+    std::deque<Sent_Work*> sent;
+    bool quit_posted = false;
+    int quit_code = 0;
+    bool loop_ended = false;  // the last loop took its quit message and no new one runs
+    std::vector<std::unique_ptr<HWND__>> windows;  // every window made, kept until exit
+};
+
+Window_Thread_State& State() {
+    static Window_Thread_State state;
+    return state;
+}
+
+void Run_Sent_Work() {
+    Window_Thread_State& ui = State();
+    std::unique_lock<std::mutex> hold(ui.lock);
+    while (!ui.sent.empty()) {
+        Sent_Work* item = ui.sent.front();
+        ui.sent.pop_front();
+        if (item->window != nullptr && item->window->destroyed) {
+            ui.changed.notify_all();  // its waiter gives up
+            continue;
+        }
+        item->running = true;
+        hold.unlock();
+        (*item->work)();
+        hold.lock();
+        item->running = false;
+        item->done = true;
+        ui.changed.notify_all();
+    }
+}
+
+HWND Window_Needing_Paint() {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    for (const auto& window : ui.windows)
+        if (window->top_level && window->visible && !window->destroyed && window->needs_paint) return window.get();
+    return nullptr;
+}
+
+}  // namespace
+
+namespace windowing {
+
+std::optional<std::string> Start_Window_Thread() {
+    Window_Thread_State& ui = State();
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        if (!ui.thread_known) {
+            ui.thread = std::this_thread::get_id();
+            ui.thread_known = true;
+        }
+        if (ui.thread != std::this_thread::get_id()) return std::string("the windows belong to another thread");
+        if (ui.video_running) return std::nullopt;
+    }
+    if (auto problem = Start_Video()) return problem;
+    const uint32_t wake = SDL_RegisterEvents(1);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        ui.wake_event = wake;
+        ui.sdl_wakes =
+            driver == nullptr || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0);
+        ui.video_running = true;
+    }
+    // Text is drawn with SDL_ttf, which is SDL's too: its font is loaded here,
+    // before any other thread can draw.
+    text::Load_Font();
+    return std::nullopt;
+}
+
+bool On_Window_Thread() {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    return ui.thread_known && ui.thread == std::this_thread::get_id();
+}
+
+bool Video_Running() {
+    std::lock_guard<std::mutex> hold(State().lock);
+    return State().video_running;
+}
+
+void Wake_Window_Thread() {
+    Window_Thread_State& ui = State();
+    uint32_t wake = 0;
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        ui.changed.notify_all();
+        if (!ui.video_running || !ui.sdl_wakes) return;
+        wake = ui.wake_event;
+    }
+    // Pushing an event is the one SDL call that any thread may make.
+    SDL_Event event{};
+    event.type = wake;
+    SDL_PushEvent(&event);
+}
+
+bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
+    if (window != nullptr ? On_Thread_Of(window) : On_Window_Thread()) {
+        work();
+        return true;
+    }
+    Window_Thread_State& ui = State();
+    Sent_Work item;
+    item.window = window;
+    item.work = &work;
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        if (!ui.thread_known || ui.loop_ended || (window != nullptr && window->destroyed)) return false;
+        ui.sent.push_back(&item);
+    }
+    Wake_Window_Thread();
+    std::unique_lock<std::mutex> hold(ui.lock);
+    ui.changed.wait(hold, [&] {
+        return item.done || (!item.running && (ui.loop_ended || (window != nullptr && window->destroyed)));
+    });
+    if (!item.done) {
+        auto queued = std::find(ui.sent.begin(), ui.sent.end(), &item);
+        if (queued != ui.sent.end()) ui.sent.erase(queued);
+    }
+    return item.done;
+}
+
+void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    if (message == WM_MOUSEMOVE && !ui.posted.empty() && ui.posted.back().message == WM_MOUSEMOVE &&
+        ui.posted.back().hwnd == window) {
+        ui.posted.back().lParam = lparam;
+        return;
+    }
+    MSG m{};
+    m.hwnd = window;
+    m.message = message;
+    m.wParam = wparam;
+    m.lParam = lparam;
+    m.time = static_cast<DWORD>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+    ui.posted.push_back(m);
+}
+
+bool Next_Message(MSG& message) {
+    Start_Window_Thread();
+    Window_Thread_State& ui = State();
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        ui.loop_ended = false;
+    }
+    for (;;) {
+        Run_Sent_Work();
+        const bool video = Video_Running() && On_Window_Thread();
+        SDL_Event event;
+        if (video)
+            while (SDL_PollEvent(&event)) Translate_Event(event);
+        Apply_Titles();
+        const uint64_t wait = video ? Present_Due_Windows(100) : 10;
+        {
+            std::lock_guard<std::mutex> hold(ui.lock);
+            if (!ui.posted.empty()) {
+                message = ui.posted.front();
+                ui.posted.pop_front();
+                return true;
+            }
+            if (ui.quit_posted) {
+                ui.quit_posted = false;
+                message = MSG{};
+                message.message = WM_QUIT;
+                message.wParam = static_cast<WPARAM>(ui.quit_code);
+                return false;
+            }
+        }
+        if (HWND window = Window_Needing_Paint()) {
+            message = MSG{};
+            message.hwnd = window;
+            message.message = WM_PAINT;
+            return true;
+        }
+        {
+            // Nothing to do: sleep until input, another thread's request or
+            // the next picture due on the screen.
+            std::unique_lock<std::mutex> hold(ui.lock);
+            if (!ui.sent.empty()) continue;
+            if (!video || !ui.sdl_wakes) {
+                ui.changed.wait_for(hold, std::chrono::milliseconds(std::min<uint64_t>(wait, 5)));
+                continue;
+            }
+        }
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(std::max<uint64_t>(wait, 1)))) Translate_Event(event);
+    }
+}
+
+void End_Of_Loop() {
+    Window_Thread_State& ui = State();
+    {
+        std::lock_guard<std::mutex> hold(ui.lock);
+        ui.loop_ended = true;
+        ui.sent.clear();  // their waiters see the loop has ended and give up
+        ui.changed.notify_all();
+    }
+    Close_All_Message_Boxes();
+}
+
+HWND Keep_Window(std::unique_ptr<HWND__> window) {
+    HWND handle = window.get();
+    std::lock_guard<std::mutex> hold(State().lock);
+    State().windows.push_back(std::move(window));
+    return handle;
+}
+
+bool Is_Live(HWND window) {
+    if (window == nullptr) return false;
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    for (const auto& candidate : ui.windows)
+        if (candidate.get() == window) return !window->destroyed;
+    return false;
+}
+
+void Mark_Destroyed(HWND window) {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    window->destroyed = true;
+    window->visible = false;
+    ui.changed.notify_all();  // threads waiting on this window are released
+}
+
+HWND By_Sdl_Id(uint32_t id) {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    for (const auto& window : ui.windows)
+        if (window->sdl_id == id && !window->destroyed && window->sdl != nullptr) return window.get();
+    return nullptr;
+}
+
+std::vector<HWND> Live_Windows_Where(const std::function<bool(const HWND__&)>& test) {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    std::vector<HWND> found;
+    for (const auto& window : ui.windows)
+        if (!window->destroyed && test(*window)) found.push_back(window.get());
+    return found;
+}
+
+}  // namespace windowing
+
+// ---------------------------------------------------------------- the system's calls
+
+void PostQuitMessage(int exit_code) {
+    Window_Thread_State& ui = State();
+    std::lock_guard<std::mutex> hold(ui.lock);
+    ui.quit_posted = true;
+    ui.quit_code = exit_code;
+}
+
+BOOL GetMessageA(LPMSG message, HWND, UINT, UINT) {
+    if (message == nullptr) return -1;
+    if (windowing::Next_Message(*message)) return TRUE;
+    windowing::End_Of_Loop();
+    return FALSE;
+}
+
+BOOL TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT DispatchMessageA(const MSG* message) {
+    if (message == nullptr || !windowing::Is_Live(message->hwnd)) return 0;
+    return message->hwnd->procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (window != nullptr && !windowing::Is_Live(window)) return FALSE;
+    windowing::Post(window, message, wparam, lparam);
+    if (!windowing::On_Window_Thread()) windowing::Wake_Window_Thread();
+    return TRUE;
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!windowing::Is_Live(window)) return 0;
+    LRESULT result = 0;
+    windowing::Run_On_Window_Thread(window, [&] { result = window->procedure(window, message, wparam, lparam); });
+    return result;
+}
+
+int testing_hooks::Waiting_Senders() {
+    std::lock_guard<std::mutex> hold(State().lock);
+    return static_cast<int>(State().sent.size());
+}
