@@ -19,19 +19,7 @@ void On_Screen_Object_Bitmap::Setup(int32_t width, int32_t height) {
     rect = &bounds;
     bounds = RECT{100, 100, 100 + width, 100 + height};
     picture.file_name = Path_In_Current_Directory(std::to_string(Clock_Seconds()));
-    picture.Discard_Painting();
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HBITMAP fresh = CreateCompatibleBitmap(display, width, height);
-    DeleteDC(display);
-    // The panel may already be drawn or saved on the main thread: the new
-    // bitmap and its size take the old one's place under the picture's lock.
-    {
-        auto replacing = picture.Lock();
-        std::swap(picture.bitmap, fresh);
-        picture.bitmap_width = width;
-        picture.bitmap_height = height;
-    }
-    if (fresh != nullptr) DeleteObject(fresh);
+    picture.Replace(width, height);
 }
 
 void On_Screen_Object_Bitmap::Draw(HDC dc) {
@@ -43,17 +31,10 @@ void On_Screen_Object_Bitmap::Draw(HDC dc) {
         SetBkMode(dc, TRANSPARENT);
         DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &box, 0);
     }
-    HDC source = CreateCompatibleDC(dc);
-    {
-        auto painting = picture.Lock();
-        HGDIOBJ old_bitmap = SelectObject(source, picture.bitmap);
-        BitBlt(dc, bounds.left, bounds.top, picture.bitmap_width, picture.bitmap_height, source, 0, 0, SRCCOPY);
-        SelectObject(source, old_bitmap);
-    }
+    picture.Copy_To(dc, bounds.left, bounds.top);
     // The brush is let go by the context first: a selected brush cannot be deleted.
     SelectObject(dc, old_brush);
     DeleteObject(white);
-    DeleteDC(source);
 }
 
 Action_Code On_Screen_Object_Bitmap::Handle_Event(Event_Code code, int x, int y) {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-// Two threads use the manager: the window's thread paints and dispatches,
+// Two threads use the manager (docs/threads.md): the window's thread paints and dispatches,
 // and the training worker registers its pictures and places them. They are
 // kept apart by one lock that the window's thread may take again while it
 // holds it, since painting also runs inside a dispatch (the repaints an

@@ -21,8 +21,35 @@ HBITMAP Picture_File::Begin_Painting() {
 }
 
 void Picture_File::Publish() {
-    auto copying = Lock();
+    std::lock_guard<std::mutex> copying(lock);
     std::swap(bitmap, painting);
+}
+
+void Picture_File::Replace(int32_t width, int32_t height) {
+    Discard_Painting();
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HBITMAP fresh = CreateCompatibleBitmap(display, width, height);
+    DeleteDC(display);
+    // The picture may already be drawn or saved on the window's thread: the
+    // new bitmap and its size take the old one's place under the lock.
+    {
+        std::lock_guard<std::mutex> replacing(lock);
+        std::swap(bitmap, fresh);
+        bitmap_width = width;
+        bitmap_height = height;
+    }
+    if (fresh != nullptr) DeleteObject(fresh);
+}
+
+void Picture_File::Copy_To(HDC target, int x, int y) const {
+    HDC source = CreateCompatibleDC(target);
+    {
+        std::lock_guard<std::mutex> copying(lock);
+        HGDIOBJ old_bitmap = SelectObject(source, bitmap);
+        BitBlt(target, x, y, bitmap_width, bitmap_height, source, 0, 0, SRCCOPY);
+        SelectObject(source, old_bitmap);
+    }
+    DeleteDC(source);
 }
 
 void Picture_File::Discard_Painting() {
@@ -46,24 +73,16 @@ struct Pixel_Buffer {
 
 void Copy_Pixels(const Picture_File& picture, const BITMAPINFO& info, Pixel_Buffer& buffer) {
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC source = CreateCompatibleDC(display);
-    HDC target = CreateCompatibleDC(source);
+    HDC target = CreateCompatibleDC(display);
     void* bits = nullptr;
     buffer.section = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     buffer.bytes = static_cast<const char*>(bits);
-    // The shown bitmap changes places with the painter's under the lock, so
-    // it is looked at only while the lock is held.
-    auto painting = picture.Lock();
-    if (buffer.section != nullptr && picture.bitmap != nullptr) {
-        HGDIOBJ old_source = SelectObject(source, picture.bitmap);
+    if (buffer.section != nullptr) {
         HGDIOBJ old_target = SelectObject(target, buffer.section);
-        BitBlt(target, 0, 0, picture.bitmap_width, picture.bitmap_height, source, 0, 0, SRCCOPY);
+        picture.Copy_To(target, 0, 0);
         SelectObject(target, old_target);
-        SelectObject(source, old_source);
     }
-    painting.unlock();
     DeleteDC(target);
-    DeleteDC(source);
     DeleteDC(display);
 }
 

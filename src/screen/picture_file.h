@@ -19,29 +19,37 @@ public:
     // name beside it and renamed when complete. True if it was written.
     bool Save_BMP();
 
-    // The picture is painted on one thread and copied on another. The
+    // The picture is painted on one thread and copied on another (see
+    // docs/threads.md). The
     // painter paints a second bitmap of the same size, away from the one
     // shown, and then publishes it: the two change places under the lock.
-    // Whoever copies the shown bitmap holds the lock while it is selected,
-    // so every copy sees the picture as it was last completely painted, and
-    // nobody waits for more than a copy. Nothing that waits for another
-    // thread may be done while holding it.
-    [[nodiscard]] std::unique_lock<std::mutex> Lock() const { return std::unique_lock<std::mutex>(lock); }
+    // Whoever copies the shown bitmap does so under the lock, so every copy
+    // sees the picture as it was last completely painted, and nobody waits
+    // for more than a copy. Nothing that waits for another thread is done
+    // while holding it.
 
-    // The bitmap to paint the next picture into (made on first use).
+    // The bitmap to paint the next picture into (made on first use). The
+    // painter's alone until it publishes it.
     HBITMAP Begin_Painting();
     // Makes the bitmap just painted the one shown and saved.
     void Publish();
     // Forgets the painter's bitmap, for when the picture gets a new size.
     void Discard_Painting();
 
-    std::string file_name;     // where the next Save_BMP writes
-    HBITMAP bitmap = nullptr;  // owned; compatible with the display
+    // A new shown bitmap of width × height pixels (compatible with the
+    // display, its pixels undefined) in place of the old one.
+    void Replace(int32_t width, int32_t height);
+    // Copies the shown picture whole to (x, y) of the context.
+    void Copy_To(HDC target, int x, int y) const;
+
+    std::string file_name;  // where the next Save_BMP writes
+    // The picture's size, set by Replace before the picture is shared.
     int32_t bitmap_width = 0;
     int32_t bitmap_height = 0;
 
 private:
     mutable std::mutex lock;
+    HBITMAP bitmap = nullptr;    // owned; the picture shown: guarded by lock
     HBITMAP painting = nullptr;  // owned; the picture being painted
 };
 

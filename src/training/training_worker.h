@@ -16,7 +16,8 @@
 #include <optional>
 #include <string>
 
-// How the window's thread tells the worker to stop and learns that it has.
+// How the window's thread tells the worker to stop and learns that it has
+// (docs/threads.md).
 // The worker looks at it between steps of its work.
 class Worker_Stop {
 public:

@@ -31,11 +31,12 @@ LRESULT CALLBACK Demo_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 
 void Paint(On_Screen_Object_Bitmap& panel, const std::function<COLORREF(int, int)>& colour) {
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
+    HGDIOBJ previous = SelectObject(dc, panel.picture.Begin_Painting());
     for (int x = 0; x < panel.picture.bitmap_width; ++x)
         for (int y = 0; y < panel.picture.bitmap_height; ++y) SetPixel(dc, x, y, colour(x, y));
     SelectObject(dc, previous);
     DeleteDC(dc);
+    panel.picture.Publish();
 }
 
 void Place(On_Screen_Object_Bitmap& panel, int left, int top, const char* caption) {

@@ -2,6 +2,7 @@
 // order in which Show_All shows the pictures.
 #include "network/layer_stack.h"
 #include "network/random_source.h"
+#include "support/pictures.h"
 #include "support/test_window.h"
 
 #include <gtest/gtest.h>
@@ -122,14 +123,7 @@ constexpr COLORREF marker = RGB(1, 2, 3);
 std::vector<On_Screen_Object_Bitmap*> watched;
 std::vector<std::vector<bool>> seen_at_repaint;
 
-bool Painted(const On_Screen_Object_Bitmap& panel) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
-    const COLORREF colour = GetPixel(dc, 0, 0);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    return colour != marker;
-}
+bool Painted(const On_Screen_Object_Bitmap& panel) { return Shown_Pixel(panel.picture, 0, 0) != marker; }
 
 LRESULT CALLBACK Watching_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_PAINT) {
@@ -145,14 +139,7 @@ LRESULT CALLBACK Watching_Procedure(HWND window, UINT message, WPARAM wparam, LP
 }
 
 void Mark(On_Screen_Object_Bitmap& panel) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
-    HBRUSH brush = CreateSolidBrush(marker);
-    RECT all{0, 0, panel.picture.bitmap_width, panel.picture.bitmap_height};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
+    Paint_Picture(panel.picture, [](int, int) { return marker; });
 }
 
 class Network_Show_All_Order : public testing::Test {

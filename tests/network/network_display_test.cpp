@@ -4,6 +4,8 @@
 #include "network/layer_connection.h"
 #include "network/network_display.h"
 
+#include "support/pictures.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -42,29 +44,20 @@ TEST(Network_State_Grey_Level, OnIsWhiteOffIsBlack) {
     EXPECT_EQ(State_Grey_Level(0), 0);
 }
 
-// Reads the pixels of a panel's picture through a memory context.
+// Reads the grey levels of a panel's picture as it is shown.
 class Picture_Reader {
 public:
-    explicit Picture_Reader(const On_Screen_Object_Bitmap& panel) : dc(CreateCompatibleDC(nullptr)) {
-        previous = SelectObject(dc, panel.picture.bitmap);
-    }
-    ~Picture_Reader() {
-        SelectObject(dc, previous);
-        DeleteDC(dc);
-    }
-    Picture_Reader(const Picture_Reader&) = delete;
-    Picture_Reader& operator=(const Picture_Reader&) = delete;
+    explicit Picture_Reader(const On_Screen_Object_Bitmap& panel) : shown(panel.picture) {}
 
     int Grey(int x, int y) const {
-        const COLORREF colour = GetPixel(dc, x, y);
+        const COLORREF colour = shown.At(x, y);
         EXPECT_EQ(GetRValue(colour), GetGValue(colour));
         EXPECT_EQ(GetRValue(colour), GetBValue(colour));
         return GetRValue(colour);
     }
 
 private:
-    HDC dc;
-    HGDIOBJ previous;
+    Shown_Picture shown;
 };
 
 TEST(Network_Show_States, PaintsOnWhiteAndOffBlack) {

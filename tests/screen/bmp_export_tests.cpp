@@ -161,14 +161,11 @@ TEST_F(Screen_BMP_Export_Test, APictureWithoutPixelsGivesTheHeadersAlone) {
 
 TEST_F(Screen_BMP_Export_Test, SavingLeavesThePictureAsItWas) {
     Save(9, 4, Mixed);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap);
+    const Shown_Picture shown(panel.picture);
     int wrong = 0;
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 9; ++x)
-            if (GetPixel(dc, x, y) != Mixed(x, y)) ++wrong;
-    SelectObject(dc, previous);
-    DeleteDC(dc);
+            if (shown.At(x, y) != Mixed(x, y)) ++wrong;
     EXPECT_EQ(wrong, 0);
 }
 

@@ -6,6 +6,7 @@
 #include "screen/on_screen_object.h"
 #include "screen/on_screen_object_manager.h"
 #include "screen/picture_file.h"
+#include "support/pictures.h"
 #include "support/test_window.h"
 
 #include <algorithm>
@@ -145,18 +146,6 @@ private:
 
 // The cursor the platform gives for a standard cursor name.
 inline HCURSOR System_Cursor(LPCSTR name) { return LoadCursorA(nullptr, name); }
-
-// Paints every pixel of a picture with the colour the function gives it.
-inline void Paint_Picture(Picture_File& picture, const std::function<COLORREF(int, int)>& colour_at) {
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC dc = CreateCompatibleDC(display);
-    HGDIOBJ previous = SelectObject(dc, picture.bitmap);
-    for (int y = 0; y < picture.bitmap_height; ++y)
-        for (int x = 0; x < picture.bitmap_width; ++x) SetPixel(dc, x, y, colour_at(x, y));
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteDC(display);
-}
 
 inline std::vector<uint8_t> Read_File(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);

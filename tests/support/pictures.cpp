@@ -1,0 +1,25 @@
+#include "support/pictures.h"
+
+void Paint_Picture(Picture_File& picture, const std::function<COLORREF(int, int)>& colour_at) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, picture.Begin_Painting());
+    for (int y = 0; y < picture.bitmap_height; ++y)
+        for (int x = 0; x < picture.bitmap_width; ++x) SetPixel(dc, x, y, colour_at(x, y));
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    picture.Publish();
+}
+
+Shown_Picture::Shown_Picture(const Picture_File& picture) : dc(CreateCompatibleDC(nullptr)) {
+    copy = CreateCompatibleBitmap(dc, picture.bitmap_width, picture.bitmap_height);
+    previous = SelectObject(dc, copy);
+    picture.Copy_To(dc, 0, 0);
+}
+
+Shown_Picture::~Shown_Picture() {
+    SelectObject(dc, previous);
+    DeleteObject(copy);
+    DeleteDC(dc);
+}
+
+COLORREF Shown_Pixel(const Picture_File& picture, int x, int y) { return Shown_Picture(picture).At(x, y); }
