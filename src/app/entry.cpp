@@ -40,7 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!Finish_Training_Worker(stack, stop, std::chrono::milliseconds(1500))) std::_Exit(exit_code);
     {
         auto objects = Process_Screen_Object_Manager().Lock_Objects();
-        if (Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(Main_Window))
+        if (Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(objects, Main_Window))
             list->Remove(&background);
     }
     return exit_code;

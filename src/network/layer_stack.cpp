@@ -68,11 +68,11 @@ void Unregister(Window_Object_List* list, On_Screen_Object_Bitmap& panel) {
 
 void Destroy_Network(Layer_Stack& stack) {
     {
-        std::unique_lock<std::recursive_mutex> objects;
+        On_Screen_Object_Manager::Objects_Lock objects;
         Window_Object_List* list = nullptr;
         if (stack.manager != nullptr) {
             objects = stack.manager->Lock_Objects();
-            list = stack.manager->Find_Window(stack.window);
+            list = stack.manager->Find_Window(objects, stack.window);
         }
         for (int32_t i = 0; i < stack.layer_count; ++i)
             if (stack.layers[i] != nullptr) Unregister(list, stack.layers[i]->panel[0]);

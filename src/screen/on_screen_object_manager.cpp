@@ -1,11 +1,29 @@
 #include "screen/on_screen_object_manager.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
-Window_Object_List* On_Screen_Object_Manager::Find_Window(HWND window) {
+void On_Screen_Object_Manager::Check_Held(const Objects_Lock& held) const {
+    if (held.owns_lock() && held.mutex() == &lock) return;
+    std::fputs("layerdream: the screen objects were looked at without their lock\n", stderr);
+    std::abort();
+}
+
+Window_Object_List* On_Screen_Object_Manager::Find(HWND window) {
     for (int32_t i = 0; i < window_count; ++i)
         if (windows[i].window == window) return &windows[i];
     return nullptr;
+}
+
+Window_Object_List* On_Screen_Object_Manager::Find_Window(const Objects_Lock& held, HWND window) {
+    Check_Held(held);
+    return Find(window);
+}
+
+int32_t On_Screen_Object_Manager::Window_Count(const Objects_Lock& held) const {
+    Check_Held(held);
+    return window_count;
 }
 
 bool On_Screen_Object_Manager::Add_Window(HWND window) {
@@ -21,8 +39,8 @@ bool On_Screen_Object_Manager::Add_Window(HWND window) {
 bool On_Screen_Object_Manager::Add_Object(HWND window, On_Screen_Object* object) {
     {
         auto lists = std::lock_guard(lock);
-        if (Find_Window(window) == nullptr) Add_Window(window);
-        Find_Window(window)->Add_To_Front(object);
+        if (Find(window) == nullptr) Add_Window(window);
+        Find(window)->Add_To_Front(object);
     }
     Repaint_Now(window);
     return true;
@@ -30,14 +48,14 @@ bool On_Screen_Object_Manager::Add_Object(HWND window, On_Screen_Object* object)
 
 void On_Screen_Object_Manager::Paint_Window(HWND window, HDC dc) {
     auto lists = std::lock_guard(lock);
-    Window_Object_List* list = Find_Window(window);
+    Window_Object_List* list = Find(window);
     if (list == nullptr) return;
     for (int32_t i = list->object_count - 1; i >= 0; --i) list->objects[i]->Draw(dc);
 }
 
 void On_Screen_Object_Manager::Dispatch_Mouse_Event(HWND window, Event_Code code, int x, int y) {
     auto lists = std::lock_guard(lock);
-    Window_Object_List* list = Find_Window(window);
+    Window_Object_List* list = Find(window);
     if (list == nullptr) return;
     list->Dispatch(code, x, y);
 }

@@ -27,19 +27,24 @@ public:
     void Dispatch_Mouse_Event(HWND window, Event_Code code, int x, int y);
 
     // Holds the objects still for as long as the lock lives: for anyone who
-    // changes a registered object from another thread (its place, its caption).
-    [[nodiscard]] std::unique_lock<std::recursive_mutex> Lock_Objects() {
-        return std::unique_lock<std::recursive_mutex>(lock);
-    }
+    // changes a registered object from another thread (its place, its
+    // caption), or looks at the lists.
+    using Objects_Lock = std::unique_lock<std::recursive_mutex>;
+    [[nodiscard]] Objects_Lock Lock_Objects() { return Objects_Lock(lock); }
 
-    // The window's list, or null. Call with the objects locked.
-    Window_Object_List* Find_Window(HWND window);
-
-    int32_t window_count = 0;
-    std::unique_ptr<Window_Object_List[]> windows;
+    // The window's list, or null; only while this manager's objects are held.
+    Window_Object_List* Find_Window(const Objects_Lock& held, HWND window);
+    // How many windows have a list.
+    int32_t Window_Count(const Objects_Lock& held) const;
 
 private:
-    std::recursive_mutex lock;
+    // Stops the program at a look at the lists without this manager's lock.
+    void Check_Held(const Objects_Lock& held) const;
+    Window_Object_List* Find(HWND window);
+
+    mutable std::recursive_mutex lock;
+    int32_t window_count = 0;                       // guarded by lock
+    std::unique_ptr<Window_Object_List[]> windows;  // guarded by lock
 };
 
 // The manager of the program's windows.

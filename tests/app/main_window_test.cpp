@@ -41,7 +41,7 @@ struct Registered {
     }
     ~Registered() {
         auto objects = Process_Screen_Object_Manager().Lock_Objects();
-        Process_Screen_Object_Manager().Find_Window(window)->Remove(&object);
+        Process_Screen_Object_Manager().Find_Window(objects, window)->Remove(&object);
     }
     HWND window;
     Object object;

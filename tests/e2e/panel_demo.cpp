@@ -107,7 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     }
     if (animation.joinable()) animation.join();
     auto objects = manager.Lock_Objects();
-    if (Window_Object_List* list = manager.Find_Window(window)) {
+    if (Window_Object_List* list = manager.Find_Window(objects, window)) {
         for (On_Screen_Object* object : {static_cast<On_Screen_Object*>(&a), static_cast<On_Screen_Object*>(&b),
                                          static_cast<On_Screen_Object*>(&c), static_cast<On_Screen_Object*>(&background)})
             list->Remove(object);

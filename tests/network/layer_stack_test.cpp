@@ -82,7 +82,7 @@ LRESULT CALLBACK Caption_Watching_Procedure(HWND window, UINT message, WPARAM wp
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
         auto objects = painted_manager->Lock_Objects();
-        const Window_Object_List* list = painted_manager->Find_Window(window);
+        const Window_Object_List* list = painted_manager->Find_Window(objects, window);
         const auto* front = dynamic_cast<const On_Screen_Object_Bitmap*>(list->objects[0]);
         front_captions.push_back(front->show_caption ? front->caption : "(none)");
         return 0;
@@ -105,7 +105,7 @@ TEST(Network_Layer_Stack, RegistersEachPictureInFrontAndCaptionsItAfterItsFirstR
     EXPECT_EQ(front_captions, std::vector<std::string>(5, "(none)"));
     const Layer_Stack& stack = test.stack;
     auto objects = test.manager.Lock_Objects();
-    const Window_Object_List* list = test.manager.Find_Window(window.Handle());
+    const Window_Object_List* list = test.manager.Find_Window(objects, window.Handle());
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->object_count, 5);
     EXPECT_EQ(list->objects[0], &stack.connections[1]->panel[0]);

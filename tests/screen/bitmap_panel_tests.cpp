@@ -234,7 +234,7 @@ TEST_F(Screen_Bitmap_Panel_Test, ChoosingMoveWindowInAWindowMovesThePanelUntilTh
     manager.Add_Object(window.Handle(), &background);
     panel.Setup(28, 28);
     manager.Add_Object(window.Handle(), &panel);
-    Window_Object_List& list = *manager.Find_Window(window.Handle());
+    Window_Object_List& list = *manager.Find_Window(manager.Lock_Objects(), window.Handle());
     int paints = window.Paints();
 
     manager.Dispatch_Mouse_Event(window.Handle(), Right_Button_Down, 110, 110);

@@ -25,6 +25,10 @@ protected:
         return object;
     }
 
+    // The window's list and the number of lists, looked at with the objects held.
+    Window_Object_List* List_Of(HWND window) { return manager.Find_Window(manager.Lock_Objects(), window); }
+    int32_t Window_Count() { return manager.Window_Count(manager.Lock_Objects()); }
+
     On_Screen_Object_Manager manager;
     Event_Log log;
     std::vector<std::string> drawn;
@@ -34,10 +38,10 @@ protected:
 TEST_F(Screen_Manager_Test, TheFirstObjectOfAWindowCreatesItsListAndLaterObjectsGoInFront) {
     Counting_Window window;
     EXPECT_TRUE(manager.Add_Object(window.Handle(), &Make("background")));
-    EXPECT_EQ(manager.window_count, 1);
+    EXPECT_EQ(Window_Count(), 1);
     EXPECT_TRUE(manager.Add_Object(window.Handle(), &Make("panel")));
-    EXPECT_EQ(manager.window_count, 1);
-    Window_Object_List* list = manager.Find_Window(window.Handle());
+    EXPECT_EQ(Window_Count(), 1);
+    Window_Object_List* list = List_Of(window.Handle());
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(Names_In_Order(*list), (std::vector<std::string>{"panel", "background"}));
     EXPECT_EQ(objects[0].window, window.Handle());
@@ -51,15 +55,15 @@ TEST_F(Screen_Manager_Test, RegisteringAnObjectAgainRepaintsWithoutDuplicatingOr
     manager.Add_Object(window.Handle(), &Make("front"));
     const int paints = window.Paints();
     EXPECT_TRUE(manager.Add_Object(window.Handle(), &back));
-    EXPECT_EQ(Names_In_Order(*manager.Find_Window(window.Handle())), (std::vector<std::string>{"front", "back"}));
+    EXPECT_EQ(Names_In_Order(*List_Of(window.Handle())), (std::vector<std::string>{"front", "back"}));
     EXPECT_EQ(window.Paints(), paints + 1);
 }
 
 TEST_F(Screen_Manager_Test, RegisteringNullCreatesTheListLeavesItEmptyAndRepaints) {
     Counting_Window window;
     EXPECT_TRUE(manager.Add_Object(window.Handle(), nullptr));
-    ASSERT_EQ(manager.window_count, 1);
-    Window_Object_List* list = manager.Find_Window(window.Handle());
+    ASSERT_EQ(Window_Count(), 1);
+    Window_Object_List* list = List_Of(window.Handle());
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->object_count, 0);
     EXPECT_EQ(window.Paints(), 1);
@@ -67,7 +71,7 @@ TEST_F(Screen_Manager_Test, RegisteringNullCreatesTheListLeavesItEmptyAndRepaint
     manager.Add_Object(window.Handle(), &Make("a"));
     manager.Add_Object(window.Handle(), nullptr);
     EXPECT_EQ(Names_In_Order(*list), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(manager.window_count, 1);
+    EXPECT_EQ(Window_Count(), 1);
 }
 
 TEST_F(Screen_Manager_Test, PaintWindowDrawsBackToFrontSoTheFrontObjectIsOnTop) {
@@ -124,7 +128,7 @@ TEST_F(Screen_Manager_Test, AddingWindowsKeepsTheListsOfEarlierWindowsValid) {
     a.hits_everywhere = true;
     manager.Add_Object(Unpainted_Window(1), &b);
     manager.Add_Object(Unpainted_Window(1), &a);
-    On_Screen_Object** const first_objects = manager.Find_Window(Unpainted_Window(1))->objects.get();
+    On_Screen_Object** const first_objects = List_Of(Unpainted_Window(1))->objects.get();
 
     for (uintptr_t n = 2; n <= 6; ++n) {
         std::string name = "w";
@@ -132,14 +136,14 @@ TEST_F(Screen_Manager_Test, AddingWindowsKeepsTheListsOfEarlierWindowsValid) {
         manager.Add_Object(Unpainted_Window(n), &Make(name));
     }
     manager.Add_Window(Unpainted_Window(7));
-    EXPECT_EQ(manager.window_count, 7);
+    EXPECT_EQ(Window_Count(), 7);
 
-    Window_Object_List* first = manager.Find_Window(Unpainted_Window(1));
+    Window_Object_List* first = List_Of(Unpainted_Window(1));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->window, Unpainted_Window(1));
     EXPECT_EQ(first->objects.get(), first_objects);
     EXPECT_EQ(Names_In_Order(*first), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(manager.Find_Window(Unpainted_Window(7))->object_count, 0);
+    EXPECT_EQ(List_Of(Unpainted_Window(7))->object_count, 0);
 
     drawn.clear();
     Canvas canvas(10, 10);

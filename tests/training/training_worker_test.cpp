@@ -380,7 +380,7 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     EXPECT_EQ(stack.connections[1]->panel[0].caption, "Weightings that connect layer 1 to layer 2: 6X10");
     // All five pictures are registered with the stack's manager.
     auto objects = network.manager.Lock_Objects();
-    Window_Object_List* list = network.manager.Find_Window(nullptr);
+    Window_Object_List* list = network.manager.Find_Window(objects, nullptr);
     ASSERT_NE(list, nullptr);
     EXPECT_GE(list->Index_Of(&stack.layers[0]->panel[0]), 0);
     EXPECT_GE(list->Index_Of(&stack.connections[1]->panel[0]), 0);

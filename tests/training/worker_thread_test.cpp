@@ -51,7 +51,7 @@ std::string Title_Of(HWND window) {
 
 int Objects_Of(HWND window) {
     auto objects = Process_Screen_Object_Manager().Lock_Objects();
-    Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(window);
+    Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(objects, window);
     return list != nullptr ? list->object_count : 0;
 }
 
