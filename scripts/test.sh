@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds layerdream and runs every test: the unit
 # tests headless (SDL's offscreen driver), the end-to-end tests in a real X
-# server (Xvfb), the Windows cross build, and that Windows program under Wine
-# beside this build's (skipped where Wine cannot run it). Then the unit and
-# end-to-end tests again in two instrumented builds (clang): AddressSanitizer
-# with UndefinedBehaviorSanitizer, and ThreadSanitizer; and the two fuzzers of
-# the input files, each for FUZZ_SECONDS (default 60).
+# server (Xvfb), the Windows cross build with its unit tests, and under Wine
+# those tests and that Windows program beside this build's (skipped where Wine
+# cannot run them). Then the unit and end-to-end tests again in two
+# instrumented builds (clang): AddressSanitizer with UndefinedBehaviorSanitizer,
+# and ThreadSanitizer; and the two fuzzers of the input files, each for
+# FUZZ_SECONDS (default 60).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -28,8 +29,8 @@ stage "unit tests (headless)"
 stage "end-to-end tests (Xvfb)"
 (cd "$root/build" && "$root/scripts/with-xvfb.sh" ctest -L e2e --output-on-failure --timeout 300)
 
-stage "Windows cross build"
-LAYERDREAM_WINDOWS_BUILD=$windows_build "$root/scripts/build-windows.sh"
+stage "Windows cross build: the program and its unit tests"
+LAYERDREAM_WINDOWS_BUILD=$windows_build "$root/scripts/build-windows.sh" --tests
 
 # Wine runs the x86-64 Windows program only on an x86-64 machine that has it.
 wine_cannot_run() {
@@ -37,6 +38,13 @@ wine_cannot_run() {
   if [ "$(uname -m)" != x86_64 ]; then echo "this machine is $(uname -m), not x86_64"; return 0; fi
   return 1
 }
+stage "Windows unit tests under Wine (headless)"
+if reason=$(wine_cannot_run); then
+  echo "SKIPPED: the Windows unit tests are not run under Wine: $reason"
+else
+  (cd "$windows_build" && env -u DISPLAY ctest -L wine_unit -j"$jobs" --no-tests=error --output-on-failure --timeout 300)
+fi
+
 stage "Windows program under Wine (Xvfb)"
 if reason=$(wine_cannot_run); then
   echo "SKIPPED: the Windows program is not run under Wine: $reason"

@@ -13,9 +13,9 @@ namespace {
 // probability is under 1.2e-7, less than the smallest fraction but 0 (that
 // is 1 / 32767); above 16 it is over 1 - 1.2e-7, more than the largest
 // fraction but 1 (32766 / 32767).
-constexpr double lowest_sum = -16;
-constexpr double highest_sum = 16;
-constexpr double points_per_unit = 64;
+constexpr double lowest_sum = Tabled_Lowest_Sum;
+constexpr double highest_sum = Tabled_Highest_Sum;
+constexpr double points_per_unit = Tabled_Points_Per_Unit;
 constexpr int point_count = static_cast<int>((highest_sum - lowest_sum) * points_per_unit) + 1;
 
 // A bracket is widened by this share of its bounds, far more than the
@@ -43,20 +43,26 @@ const Probability_Table& Table() {
     return table;
 }
 
+// The bracket of a sum from lowest_sum up to highest_sum.
+inline Probability_Bracket Bracket_Of(double sum) {
+    const Probability_Table& table = Table();
+    // A sum a hair below the highest point may round up to it.
+    const int i = std::min(static_cast<int>((sum - lowest_sum) * points_per_unit), point_count - 2);
+    return {table.At_Least(i), table.At_Most(i)};
+}
+
 }  // namespace
+
+Probability_Bracket Tabled_Bracket(double sum) { return Bracket_Of(sum); }
 
 Neuron_State Fires(double sum, int draw) {
     const double fraction = Random_Fraction(draw);
     if (sum >= lowest_sum && sum < highest_sum) {
-        const Probability_Table& table = Table();
-        // A sum a hair below the highest point may round up to it.
-        const int i = std::min(static_cast<int>((sum - lowest_sum) * points_per_unit), point_count - 2);
         // Which way the draw goes is as good as random, so it is not
         // branched on; whether it lies outside the bracket is, and it almost
         // always does. (Taking the middle and half the width rounds them by
         // far less than the widening.)
-        const double least = table.At_Least(i);
-        const double most = table.At_Most(i);
+        const auto [least, most] = Bracket_Of(sum);
         const double off_middle = fraction - (least + most) / 2;
         if (std::fabs(off_middle) > (most - least) / 2) return off_middle < 0 ? 1 : 0;
     } else if (sum < lowest_sum) {

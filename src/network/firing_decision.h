@@ -14,3 +14,19 @@
 #include "network/neuron_layer.h"
 
 Neuron_State Fires(double sum, int draw);
+
+// The table's points: every 1/64 from -16 to 16.
+inline constexpr double Tabled_Lowest_Sum = -16;
+inline constexpr double Tabled_Highest_Sum = 16;
+inline constexpr double Tabled_Points_Per_Unit = 64;
+
+// The bracket the decision takes for a sum from -16 up to 16 (16 itself
+// excluded): the probability of any sum between the two points about it,
+// widened by a margin for the rounding of the power function and of the
+// point's index. The decision is the rule's own only if the power function
+// of the C library keeps the probability within it, which the tests check.
+struct Probability_Bracket {
+    double least;
+    double most;
+};
+Probability_Bracket Tabled_Bracket(double sum);

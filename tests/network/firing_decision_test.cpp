@@ -1,6 +1,7 @@
 // The firing decision without the power function must be the rule's own for
 // every draw, above all for sums right at the point where the probability
-// equals the draw's fraction.
+// equals the draw's fraction; and the bracket it takes in place of the
+// power function must hold on the C library the tests run on.
 #include "network/firing_decision.h"
 #include "network/layer_connection.h"
 #include "network/random_source.h"
@@ -9,7 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iomanip>
 #include <limits>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -67,6 +71,49 @@ TEST(Network_Fires, AgreesAtAndBetweenTheTabledSums) {
         for (double sum : {end, std::nextafter(end, -infinity), std::nextafter(end, infinity)})
             for (int draw = 0; draw <= Random_Maximum; ++draw)
                 ASSERT_EQ(Fires(sum, draw) == 1, Rule(sum, draw)) << "sum " << sum << ", draw " << draw;
+}
+
+// The bracket trusts the C library's power function (glibc's on Linux,
+// mingw's on Windows): the probability must grow with the sum, or fall by
+// less than the bracket's margin, and the margin must also cover a sum a
+// hair below a point whose index rounds up to that point. So the probability
+// of every sum must lie within the bracket the decision takes for it: checked
+// at each point, at the run of sums just above it and just below the next
+// point, where a fall or an index rounded up would leave the bracket, and at
+// sums spread in between.
+TEST(Network_Fires, EverySumsProbabilityLiesWithinItsBracket) {
+    constexpr int run = 256;
+    const double infinity = std::numeric_limits<double>::infinity();
+    const int first = static_cast<int>(Tabled_Lowest_Sum * Tabled_Points_Per_Unit);
+    const int last = static_cast<int>(Tabled_Highest_Sum * Tabled_Points_Per_Unit);
+    int outside = 0;
+    std::string first_outside;
+    auto check = [&](double sum) {
+        const Probability_Bracket bracket = Tabled_Bracket(sum);
+        const double probability = Firing_Probability(sum);
+        if (probability >= bracket.least && probability <= bracket.most) return;
+        if (outside++ == 0) {
+            std::ostringstream message;
+            message << std::setprecision(17) << "sum " << sum << ": probability " << probability << " outside ["
+                    << bracket.least << ", " << bracket.most << "]";
+            first_outside = message.str();
+        }
+    };
+    for (int k = first; k < last; ++k) {
+        const double point = k / Tabled_Points_Per_Unit;
+        const double next = (k + 1) / Tabled_Points_Per_Unit;
+        double above = point;
+        double below = next;
+        check(point);
+        for (int step = 0; step < run; ++step) {
+            above = std::nextafter(above, infinity);
+            below = std::nextafter(below, -infinity);
+            check(above);
+            check(below);
+            check(point + (step + 0.5) / (run * Tabled_Points_Per_Unit));
+        }
+    }
+    EXPECT_EQ(outside, 0) << "first: " << first_outside;
 }
 
 }  // namespace

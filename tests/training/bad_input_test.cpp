@@ -8,6 +8,7 @@
 
 #include "current_directory.h"
 #include "support/temporary_directory.h"
+#include "message_box_support.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,6 @@
 #include "training/training_image_file.h"
 
 #include "support/temporary_directory.h"
-#include "support/test_window.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>
@@ -165,31 +164,6 @@ TEST_F(Image_File, HeaderAloneGivesBlankImages) {
     file.Rewind_Training_Images();
     file.Read_Next_Image(input);
     EXPECT_EQ(Count_On(input), 0);
-}
-
-TEST_F(Image_File, MissingFileShowsOneBoxThenGivesBlankImages) {
-    Write_Training_Images({Noise_Image(1)});
-    std::filesystem::rename(Training_Images_File_Name, "trainingimages.idx");
-    Test_Window window(DefWindowProcA);
-    {
-        Background_Call opening([&] { file.Open_Training_Images(); });
-        const auto boxes = Wait_For_Message_Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, "Training data not found");
-        EXPECT_EQ(boxes[0].title, "");
-        EXPECT_FALSE(Pump_Messages_Until([&] { return opening.Done(); }, std::chrono::milliseconds(200)));
-        PostMessageA(boxes[0].window, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(Pump_Messages_Until([&] { return opening.Done(); }));
-    }
-    EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
-    EXPECT_EQ(file.data_start, -1);
-    for (int connection = 0; connection < 2; ++connection) {
-        file.Rewind_Training_Images();
-        for (int step = 0; step < 2; ++step) {
-            file.Read_Next_Image(input);
-            EXPECT_EQ(Count_On(input), 0);
-        }
-    }
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // The settings file: seven words in any layout, converted as atoi and atof
-// read them; missing words repeat the last one; a missing file is reported
-// once and leaves everything zero.
+// read them; missing words repeat the last one. (A missing file is reported
+// once and leaves everything zero: message_box_test.cpp.)
 #include "training/training_settings.h"
 
 #include "support/temporary_directory.h"
-#include "support/test_window.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>
@@ -105,50 +104,6 @@ TEST(Settings_File, IsReadFromTheCurrentDirectory) {
     const Training_Settings got = Read_Training_Settings(&found);
     EXPECT_TRUE(found);
     Expect_Settings(got, 10, 10, 8, 8, 1, 1000, 0.1);
-    EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
-}
-
-TEST(Settings_File, AnotherFileNameIsNotTakenForTheSettings) {
-    Temporary_Directory here;
-    Write_File("Settings.txt", "10 10 8 8 1 1000 0.1");
-    Write_File("settings", "10 10 8 8 1 1000 0.1");
-    Test_Window window(DefWindowProcA);
-    bool found = true;
-    Training_Settings got;
-    got.layer1_width = 99;
-    {
-        Background_Call reader([&] { got = Read_Training_Settings(&found); });
-        const auto boxes = Wait_For_Message_Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, "Settings data not found");
-    }
-    EXPECT_FALSE(found);
-    EXPECT_EQ(got.layer1_width, 0);
-}
-
-TEST(Settings_File, MissingFileShowsOneBoxThenGivesAllZero) {
-    Temporary_Directory here;
-    Test_Window window(DefWindowProcA);
-    bool found = true;
-    Training_Settings got;
-    got.layer1_width = got.layer1_height = got.layer2_width = got.layer2_height = 99;
-    got.redraw_during_training = got.images_per_connection = 99;
-    got.learning_rate = 99.0;
-
-    Background_Call reader([&] { got = Read_Training_Settings(&found); });
-    const auto boxes = Wait_For_Message_Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Settings data not found");
-    EXPECT_EQ(boxes[0].title, "");
-
-    // The reader waits on the box until it is dismissed.
-    EXPECT_FALSE(Pump_Messages_Until([&] { return reader.Done(); }, std::chrono::milliseconds(200)));
-    PostMessageA(boxes[0].window, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(Pump_Messages_Until([&] { return reader.Done(); }));
-    EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
-
-    EXPECT_FALSE(found);
-    Expect_Settings(got, 0, 0, 0, 0, 0, 0, 0.0);
 }
 
 }  // namespace

@@ -425,28 +425,6 @@ TEST(Worker_Stages, ShowTheNetworkOnceBuiltAfterEachStepIfAskedAndTwicePerDream)
     }
 }
 
-TEST(Worker_Stages, RefusedSettingsBuildNothing) {
-    Temporary_Directory here;
-    // A top layer of three columns would leave dreaming without its fourth unit.
-    Write_File("settings.txt", "3 2 3 2 0 5 0.1");
-    Write_Training_Images({Noise_Image(1)});
-    Headless_Network network;
-    Training_Worker_Argument argument{nullptr, &network.stack, nullptr};
-    Training_Run run(argument);
-    Test_Window window(DefWindowProcA);
-    bool read = true;
-    {
-        Background_Call reading([&] { read = run.Read_Settings(); });
-        const auto boxes = Wait_For_Message_Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_NE(boxes[0].text.find("is 3"), std::string::npos) << boxes[0].text;
-        PostMessageA(boxes[0].window, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(Pump_Messages_Until([&] { return reading.Done(); }));
-    }
-    EXPECT_FALSE(read);
-    EXPECT_EQ(network.stack.layer_count, 0);
-}
-
 TEST(Worker_Stages, StopAskedBetweenStepsEndsTheStage) {
     Temporary_Directory here;
     Write_File("settings.txt", "3 2 4 1 0 5 0.1");

@@ -5,6 +5,7 @@
 #include "training/training_worker.h"
 
 #include "support/temporary_directory.h"
+#include "message_box_support.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>
