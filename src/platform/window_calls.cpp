@@ -58,6 +58,7 @@ bool Open_Sdl_Window(HWND__& window, DWORD style, int width, int height) {
                                   height, flags);
     if (window.sdl == nullptr) return false;
     window.sdl_id = SDL_GetWindowID(window.sdl);
+    windowing::Watch_Display(window.sdl);
     int actual_width = width;
     int actual_height = height;
     SDL_GetWindowSize(window.sdl, &actual_width, &actual_height);

@@ -17,6 +17,10 @@
 #include <cstring>
 #include <deque>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 namespace {
 
 // Work another thread waits for; it lives on that thread's stack.
@@ -35,12 +39,13 @@ struct Window_Thread_State {
     std::thread::id thread;
     bool thread_known = false;
     bool video_running = false;
-    // Whether SDL's wait wakes at once for an event pushed by another thread.
-    // The offscreen and dummy drivers only look every millisecond, so there
-    // the loop waits on its own condition instead and looks at SDL's queue
-    // after it.
-    bool sdl_wakes = true;
-    uint32_t wake_event = 0;
+    // The loop sleeps on the display's connection, where input arrives, and
+    // on an event descriptor that other threads write to wake it. Without a
+    // display connection to watch (SDL's offscreen and dummy drivers, or
+    // before the first window), it waits on its condition, a few
+    // milliseconds at a time, and looks at SDL's queue after.
+    int wake_fd = -1;
+    int display_fd = -1;
     std::deque<MSG> posted;
     std::deque<Sent_Work*> sent;
     bool quit_posted = false;
@@ -74,6 +79,22 @@ void Run_Sent_Work() {
     }
 }
 
+// Sleeps until the display connection has input, another thread wakes the
+// loop, or the time is up. Xlib may already hold events it has read off the
+// connection (SDL waits for some replies), which the connection would not
+// show again: those are taken into SDL's queue first.
+void Sleep_On_Display(int display_fd, int wake_fd, uint64_t milliseconds) {
+    WINDOW_THREAD_ONLY();
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+    pollfd watched[2] = {{display_fd, POLLIN, 0}, {wake_fd, POLLIN, 0}};
+    poll(watched, 2, static_cast<int>(std::max<uint64_t>(milliseconds, 1)));
+    if ((watched[1].revents & POLLIN) != 0) {
+        uint64_t wakes = 0;
+        [[maybe_unused]] const ssize_t taken = read(wake_fd, &wakes, sizeof wakes);
+    }
+}
+
 HWND Window_Needing_Paint() {
     Window_Thread_State& ui = State();
     std::lock_guard<std::mutex> hold(ui.lock);
@@ -98,13 +119,9 @@ std::optional<std::string> Start_Window_Thread() {
         if (ui.video_running) return std::nullopt;
     }
     if (auto problem = Start_Video()) return problem;
-    const uint32_t wake = SDL_RegisterEvents(1);
-    const char* driver = SDL_GetCurrentVideoDriver();
     {
         std::lock_guard<std::mutex> hold(ui.lock);
-        ui.wake_event = wake;
-        ui.sdl_wakes =
-            driver == nullptr || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0);
+        ui.wake_fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         ui.video_running = true;
     }
     // Text is drawn with SDL_ttf, which is SDL's too: its font is loaded here,
@@ -126,17 +143,23 @@ bool Video_Running() {
 
 void Wake_Window_Thread() {
     Window_Thread_State& ui = State();
-    uint32_t wake = 0;
+    int wake_fd = -1;
     {
         std::lock_guard<std::mutex> hold(ui.lock);
         ui.changed.notify_all();
-        if (!ui.video_running || !ui.sdl_wakes) return;
-        wake = ui.wake_event;
+        wake_fd = ui.wake_fd;
     }
-    // Pushing an event is the one SDL call that any thread may make.
-    SDL_Event event{};
-    event.type = wake;
-    SDL_PushEvent(&event);
+    if (wake_fd < 0) return;
+    const uint64_t one = 1;
+    // A full counter (never, in practice) means a wake-up is pending anyway.
+    [[maybe_unused]] const ssize_t written = write(wake_fd, &one, sizeof one);
+}
+
+void Watch_Display(SDL_Window* window) {
+    const int fd = Display_Connection_Fd(window);
+    if (fd < 0) return;
+    std::lock_guard<std::mutex> hold(State().lock);
+    State().display_fd = fd;
 }
 
 bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
@@ -220,17 +243,21 @@ bool Next_Message(MSG& message) {
             message.message = WM_PAINT;
             return true;
         }
+        // Nothing to do: sleep until input, another thread's request or the
+        // next picture due on the screen.
+        int display_fd = -1;
+        int wake_fd = -1;
         {
-            // Nothing to do: sleep until input, another thread's request or
-            // the next picture due on the screen.
             std::unique_lock<std::mutex> hold(ui.lock);
             if (!ui.sent.empty()) continue;
-            if (!video || !ui.sdl_wakes) {
+            if (!video || ui.display_fd < 0 || ui.wake_fd < 0) {
                 ui.changed.wait_for(hold, std::chrono::milliseconds(std::min<uint64_t>(wait, 5)));
                 continue;
             }
+            display_fd = ui.display_fd;
+            wake_fd = ui.wake_fd;
         }
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(std::max<uint64_t>(wait, 1)))) Translate_Event(event);
+        Sleep_On_Display(display_fd, wake_fd, wait);
     }
 }
 

@@ -98,8 +98,15 @@ bool Video_Running();
 // message loop is running to take it; a thread blocked here is then released.
 bool Run_On_Window_Thread(HWND window, const std::function<void()>& work);
 
-// Wakes the window thread's message loop (safe from any thread).
+// Wakes the window thread's message loop (safe from any thread; it calls no SDL).
 void Wake_Window_Thread();
+
+// From the first SDL window on: the loop sleeps on the display connection
+// of the window (X11), where input arrives, as well as on its wake-ups.
+void Watch_Display(SDL_Window* window);
+// display_connection.cpp: the X connection's descriptor of an SDL window, or
+// -1 on another driver.
+int Display_Connection_Fd(SDL_Window* window);
 
 // Queues a message for the window thread's loop. Pointer movements are
 // merged, as the system does: only the newest counts.

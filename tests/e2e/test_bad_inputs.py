@@ -14,11 +14,11 @@ import struct
 import tempfile
 import unittest
 
+from layout import ITEM_HEIGHT, LAYER_0_AT
 from driver import Program, binary_path, blob_image, identify, idx_images, settings_text, wait_for
 
 IMAGES = idx_images([blob_image(k) for k in range(12)])
-ITEM_HEIGHT = 17
-LAYER_0_MIDDLE = (34, 194)  # the input layer's picture: 28 × 28 at (20, 180)
+LAYER_0_MIDDLE = (LAYER_0_AT[0] + 14, LAYER_0_AT[1] + 14)  # the input layer's 28 × 28 picture
 
 
 def image_bytes(k):

@@ -15,26 +15,17 @@ import re
 import struct
 import unittest
 
+from layout import BLUE, ITEM_HEIGHT, WHITE, middle, pictures
 from driver import Program, binary_path, blob_image, identify, idx_images, read_picture_file, settings_text, wait_for
 
-BLUE = (0, 0, 255)
-WHITE = (255, 255, 255)
-ITEM_HEIGHT = 17
 IMAGES = idx_images([blob_image(k) for k in range(30)])
 
 # Where the worker lays out the pictures of a 10 × 10 and an 8 × 8 hidden
 # layer: left, top, width, height.
-LAYER_0 = (20, 180, 28, 28)
-LAYER_1 = (20, 130, 10, 10)
-LAYER_2 = (20, 70, 8, 8)
-CONNECTION_0 = (180, 180, 784, 100)
-CONNECTION_1 = (180, 70, 100, 64)
-ALL_PICTURES = (LAYER_0, LAYER_1, LAYER_2, CONNECTION_0, CONNECTION_1)
-
-
-def middle(picture):
-    left, top, width, height = picture
-    return left + width // 2, top + height // 2
+PICTURES = pictures(10, 10, 8, 8)
+LAYER_0, LAYER_1, LAYER_2 = PICTURES["layer 0"], PICTURES["layer 1"], PICTURES["layer 2"]
+CONNECTION_0, CONNECTION_1 = PICTURES["connection 0"], PICTURES["connection 1"]
+ALL_PICTURES = tuple(PICTURES.values())
 
 
 def is_grey(pixel):

@@ -5,9 +5,9 @@ import subprocess
 import time
 import unittest
 
+from layout import BLUE
 from driver import Program, binary_path, blob_image, idx_images, settings_text
 
-BLUE = (0, 0, 255)
 SMALL_RUN = {
     "settings.txt": settings_text(10, 10, 8, 8, 1, 20, 0.1),
     "trainingimages": idx_images([blob_image(k) for k in range(20)]),

@@ -6,11 +6,9 @@ import re
 import time
 import unittest
 
+from layout import BLUE, ITEM_HEIGHT, WHITE
 from driver import EVENT_PAUSE, Program, binary_path, identify, read_picture_file, wait_for, xdotool
 
-WHITE = (255, 255, 255)
-BLUE = (0, 0, 255)
-ITEM_HEIGHT = 17
 
 # The demo's panels: place, size and picture.
 PANEL_A = dict(left=60, top=80, width=28, height=28, pixel=lambda x, y: (9 * x, 9 * y, 4 * (x + y)))

@@ -9,10 +9,9 @@ import tempfile
 import time
 import unittest
 
+from layout import BLUE, CONNECTION_0_AT, ITEM_HEIGHT, pictures
 from driver import (Program, binary_path, blob_image, idx_images, read_picture_file, settings_text, wait_for)
 
-BLUE = (0, 0, 255)
-ITEM_HEIGHT = 17
 IMAGES = idx_images([blob_image(k) for k in range(30)])
 
 
@@ -27,8 +26,7 @@ def is_blue(pixel):
 class Complete_Program_Test(unittest.TestCase):
     def test_the_five_pictures_stand_at_their_places_with_their_captions(self):
         # 10 × 10 and 8 × 8 hidden layers: connection 0 is 784 × 100, connection 1 is 100 × 64.
-        places = {"connection 0": (180, 180, 784, 100), "connection 1": (180, 70, 100, 64),
-                  "layer 0": (20, 180, 28, 28), "layer 1": (20, 130, 10, 10), "layer 2": (20, 70, 8, 8)}
+        places = pictures(10, 10, 8, 8)
         with Program(binary_path(), files(10, 10, 8, 8, 1, 30, 0.1)) as program:
             program.wait_for_title("dreaming")
             shot = program.screenshot()
@@ -44,9 +42,10 @@ class Complete_Program_Test(unittest.TestCase):
         settings = (10, 10, 8, 8, 0, 30, 0.1)
         with Program(binary_path(), files(*settings)) as program:
             program.wait_for_title("dreaming")
-            program.move(180 + 300, 180 + 40)
+            left, top = CONNECTION_0_AT
+            program.move(left + 300, top + 40)
             program.click(3)
-            program.move(180 + 320, 180 + 40 + ITEM_HEIGHT + ITEM_HEIGHT // 2)
+            program.move(left + 320, top + 40 + ITEM_HEIGHT + ITEM_HEIGHT // 2)
             program.click(1)
             exported = wait_for(lambda: glob.glob(os.path.join(program.folder, "*.bmp")), 10, what="the export")[0]
             with tempfile.TemporaryDirectory() as folder:

@@ -27,24 +27,19 @@ import tempfile
 import time
 import unittest
 
+from layout import BLUE, ITEM_HEIGHT, LAYER_1_AT, LAYER_2_AT, WHITE, pictures
 from driver import Program, blob_image, idx_images, read_picture_file, settings_text, wait_for, xdotool
 
-ITEM_HEIGHT = 17
-BLUE = (0, 0, 255)
-WHITE = (255, 255, 255)
 MENU_FILL = (0, 0, 222)
 HIGHLIGHT = (255, 33, 1)
 
 # 10 × 10 and 8 × 8 hidden layers, no redrawing while training, 30 images a connection.
 SETTINGS = (10, 10, 8, 8, 0, 30, 0.1)
 FILES = {"settings.txt": settings_text(*SETTINGS), "trainingimages": idx_images([blob_image(k) for k in range(30)])}
-LAYER1 = 10 * 10
-LAYER2 = 8 * 8
-
-# Where the worker lays the pictures out: left, top, width, height.
-CONNECTION_0 = (180, 180, 784, LAYER1)
-CONNECTION_1 = (180, 70, LAYER1, LAYER2)
-LAYER_PICTURES = [(20, 180, 28, 28), (20, 130, 10, 10), (20, 70, 8, 8)]  # change with every dreaming cycle
+PICTURES = pictures(*SETTINGS[:4])
+CONNECTION_0 = PICTURES["connection 0"]
+CONNECTION_1 = PICTURES["connection 1"]
+LAYER_PICTURES = [PICTURES["layer 0"], PICTURES["layer 1"], PICTURES["layer 2"]]  # change with every dreaming cycle
 MENU_WIDTH = int(len("Output Bitmap") * 8.5)  # the longest item's characters × 8.5
 
 # The walk's pointer positions.
@@ -52,8 +47,8 @@ MENU_0_AT = (480, 220)  # right-click on connection 0: its menu opens here
 MENU_1_AT = (230, 100)  # right-click on connection 1
 MOVE_GRAB = (250, 100 + ITEM_HEIGHT // 2)  # "Move window" chosen here: the panel keeps this offset to the pointer
 MOVE_TO = (600, 500)
-MOVED_LEFT, MOVED_TOP = MOVE_TO[0] - (MOVE_GRAB[0] - 180), MOVE_TO[1] - (MOVE_GRAB[1] - 70)
-RIGHT_EDGE = 180 + 784
+MOVED_LEFT, MOVED_TOP = MOVE_TO[0] - (MOVE_GRAB[0] - CONNECTION_1[0]), MOVE_TO[1] - (MOVE_GRAB[1] - CONNECTION_1[1])
+RIGHT_EDGE = CONNECTION_0[0] + CONNECTION_0[2]
 WIDENED_RIGHT = RIGHT_EDGE + 46
 GROWN = (1300, 950)  # the window's client size after it is made larger from outside
 
@@ -292,7 +287,7 @@ class Windows_Program_Under_Wine_Test(unittest.TestCase):
         self.assertEqual(self.linux["exit code"], 0, self.linux["log"])
 
     def test_exports_of_both_connections_are_those_of_the_linux_build(self):
-        sizes = [(784, LAYER1), (LAYER1, LAYER2)]
+        sizes = [CONNECTION_0[2:], CONNECTION_1[2:]]
         self.assertEqual(sorted(self.windows["exports"]), sorted(sizes))
         self.assertEqual(sorted(self.linux["exports"]), sorted(sizes))
         for size in sizes:
@@ -323,10 +318,10 @@ class Windows_Program_Under_Wine_Test(unittest.TestCase):
             shot = seen["dreaming"]
             # The X window is the client area: no frame drawn into it.
             for x, y in [(0, 0), (shot.width - 1, shot.height - 1), (shot.width - 1, 0), (0, shot.height - 1),
-                         (CONNECTION_0[0] + 784, CONNECTION_0[1] + LAYER1)]:
+                         (CONNECTION_0[0] + CONNECTION_0[2], CONNECTION_0[1] + CONNECTION_0[3])]:
                 self.assertEqual(shot.pixel(x, y), BLUE, "%s: pixel (%d, %d)" % (name, x, y))
             self.assertGreater(shot.width, WIDENED_RIGHT + 10, name)
-            self.assertGreater(shot.height, MOVED_TOP + LAYER2 + 10, name)
+            self.assertGreater(shot.height, MOVED_TOP + CONNECTION_1[3] + 10, name)
 
     def assert_same_outside_text(self, step, text):
         found = differences(self.windows[step], self.linux[step], text + LAYER_AREAS)
@@ -383,7 +378,7 @@ class Windows_Program_Under_Wine_Test(unittest.TestCase):
     def test_captions_stand_above_their_pictures_in_black_as_on_linux(self):
         # After the move the captions of layer 2, layer 1 and connection 1
         # stand clear of every other caption.
-        for left, top in [(20, 70), (20, 130), (MOVED_LEFT, MOVED_TOP)]:
+        for left, top in [LAYER_2_AT, LAYER_1_AT, (MOVED_LEFT, MOVED_TOP)]:
             box = caption_box(left, top)
             boxes = {}
             for name, seen in (("Wine", self.windows), ("Linux", self.linux)):

@@ -5,6 +5,7 @@
 
 #include "network/random_source.h"
 #include "support/temporary_directory.h"
+#include "support/test_window.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>
