@@ -4,8 +4,21 @@
 #include "platform.h"
 
 void Training_Image_File::Open_Training_Images() {
-    stream.open(Path_In_Current_Directory(Training_Images_File_Name), std::ios::in | std::ios::binary);
-    if (!stream.is_open()) MessageBoxA(nullptr, "Training data not found", "", MB_OK);
+    stream.rdbuf(&file);
+    if (file.open(Path_In_Current_Directory(Training_Images_File_Name), std::ios::in | std::ios::binary) == nullptr) {
+        // As a file stream whose open failed: nothing is ever read.
+        stream.setstate(std::ios::failbit);
+        MessageBoxA(nullptr, "Training data not found", "", MB_OK);
+    }
+    Read_Header();
+}
+
+void Training_Image_File::Open_Training_Images_From(std::streambuf& bytes) {
+    stream.rdbuf(&bytes);  // also clears the state
+    Read_Header();
+}
+
+void Training_Image_File::Read_Header() {
     // The header's four fields (magic number, count, rows, columns) are read
     // and not used: every image is 28 by 28.
     for (int field = 0; field < 4; ++field) {
@@ -26,7 +39,11 @@ void Training_Image_File::Rewind_Training_Images() {
 
 void Training_Image_File::Read_Next_Image(Neuron_Layer& input) {
     stream.read(reinterpret_cast<char*>(image_buffer.get()), Image_Size);
-    for (int r = 0; r < Image_Side; ++r)
-        for (int c = 0; c < Image_Side; ++c)
-            input.columns[c][r] = image_buffer[r * Image_Side + c] >= 128 ? 1 : 0;
+    // Column c of the layer is column c of the image, top row first: each
+    // column's states lie together, so they are filled a column at a time.
+    const uint8_t* pixels = image_buffer.get();
+    for (int c = 0; c < Image_Side; ++c) {
+        Neuron_State* column = input.columns[c].get();
+        for (int r = 0; r < Image_Side; ++r) column[r] = pixels[r * Image_Side + c] >= 128 ? 1 : 0;
+    }
 }

@@ -1,9 +1,6 @@
 // What the fuzzers do with one input, as plain functions: the libFuzzer
 // targets call them, and the regression test runs every saved input through
-// them again. Each writes its input as the file the program reads, in a
-// private directory of its own, reads it as the program does, checks what
-// was read against the file's rules, and then builds, trains and dreams a
-// small network through the worker's own stages, with no window.
+// them again. Nothing comes back if all was well; else what went wrong.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +8,21 @@
 #include <optional>
 #include <string>
 
-// The input as settings.txt. Nothing if all was well; else what went wrong.
+// The input as the text of settings.txt, read from memory: the seven values
+// against a model of the words, then the check of the sizes the network
+// needs. No file, no network: fast.
 std::optional<std::string> Run_Settings_Input(const uint8_t* data, size_t size);
 
-// The input as the training image file. Nothing if all was well; else what
-// went wrong.
+// The input as settings.txt in a private directory, read as the worker reads
+// it; accepted small networks are then built, trained and dreamt through the
+// worker's own stages, with no window. Slow: every input builds a network.
+std::optional<std::string> Run_Settings_Stages_Input(const uint8_t* data, size_t size);
+
+// The input as the bytes of the training image file, read from memory:
+// where the images start and every input state after each read, over three
+// connections' worth of reads, against a model of the stream. Fast.
 std::optional<std::string> Run_Training_Images_Input(const uint8_t* data, size_t size);
+
+// The same reads and checks with the input written as trainingimages in a
+// private directory and opened by name, as the worker opens it.
+std::optional<std::string> Run_Training_Images_File_Input(const uint8_t* data, size_t size);

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Run = std::optional<std::string> (*)(const uint8_t*, size_t);
+using Input_Check = std::optional<std::string> (*)(const uint8_t*, size_t);
 
 // The files of tests/fuzz/<folder>/<kind>, in name order; README files are
 // notes, not inputs.
@@ -30,12 +30,12 @@ std::vector<fs::path> Inputs(const char* folder, const char* kind) {
     return files;
 }
 
-void Run_All(Run run, const std::vector<fs::path>& files) {
+void Run_All(Input_Check check, const std::vector<fs::path>& files) {
     for (const fs::path& file : files) {
         std::ifstream stream(file, std::ios::binary);
         ASSERT_TRUE(stream.is_open()) << file;
         const std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-        const auto problem = run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        const auto problem = check(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         EXPECT_FALSE(problem.has_value()) << file << ": " << problem.value_or("");
     }
 }
@@ -43,15 +43,23 @@ void Run_All(Run run, const std::vector<fs::path>& files) {
 TEST(Fuzz_Regression, SettingsInputs) {
     const auto seeds = Inputs("corpus", "settings");
     EXPECT_GE(seeds.size(), 5u);  // the corpus is there: the test looks at something
-    Run_All(Run_Settings_Input, seeds);
-    Run_All(Run_Settings_Input, Inputs("regressions", "settings"));
+    const auto regressions = Inputs("regressions", "settings");
+    // In memory against the model, and as a file through the worker's stages.
+    for (Input_Check check : {Run_Settings_Input, Run_Settings_Stages_Input}) {
+        Run_All(check, seeds);
+        Run_All(check, regressions);
+    }
 }
 
 TEST(Fuzz_Regression, TrainingImagesInputs) {
     const auto seeds = Inputs("corpus", "images");
     EXPECT_GE(seeds.size(), 5u);
-    Run_All(Run_Training_Images_Input, seeds);
-    Run_All(Run_Training_Images_Input, Inputs("regressions", "images"));
+    const auto regressions = Inputs("regressions", "images");
+    // From memory, as the fuzzer reads them, and from the file by name.
+    for (Input_Check check : {Run_Training_Images_Input, Run_Training_Images_File_Input}) {
+        Run_All(check, seeds);
+        Run_All(check, regressions);
+    }
 }
 
 }  // namespace
