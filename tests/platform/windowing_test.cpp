@@ -15,6 +15,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr UINT Doubling = WM_USER + 5;
+
 // What the test windows' procedure saw.
 struct Seen {
     std::atomic<int> paints{0};
@@ -22,6 +24,8 @@ struct Seen {
     std::thread::id window_thread;
     std::vector<MSG> mouse;
     std::atomic<bool> destroyed{false};
+    std::atomic<int> sends{0};
+    std::atomic<bool> ran_on_other_thread{false};
     COLORREF fill = RGB(0, 128, 0);
 };
 Seen seen;
@@ -55,6 +59,10 @@ LRESULT CALLBACK Recording_Procedure(HWND window, UINT message, WPARAM wparam, L
         case WM_DESTROY:
             seen.destroyed = true;
             return 0;
+        case Doubling:  // answers twice its parameter, noting where it ran
+            if (std::this_thread::get_id() != seen.window_thread) seen.ran_on_other_thread = true;
+            ++seen.sends;
+            return 2 * lparam;
         default:
             return DefWindowProcA(window, message, wparam, lparam);
     }
@@ -68,6 +76,8 @@ protected:
         seen.window_thread = std::this_thread::get_id();
         seen.mouse.clear();
         seen.destroyed = false;
+        seen.sends = 0;
+        seen.ran_on_other_thread = false;
         seen.fill = RGB(0, 128, 0);
         window = std::make_unique<Test_Window>(Recording_Procedure, 320, 200);
         ASSERT_NE(window->Handle(), nullptr);
@@ -147,6 +157,66 @@ TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheLoopEnds) {
         EXPECT_FALSE(UpdateWindow(Handle()));
     });
     late.join();
+}
+
+// Messages sent from other threads run on the window's thread, one after
+// another in the order they came, each sender getting its own answer.
+TEST_F(Windowing, MessagesSentFromOtherThreadsRunOnTheWindowThreadAndAnswerEachSender) {
+    std::vector<std::future<LRESULT>> answers;
+    for (LPARAM k = 1; k <= 4; ++k)
+        answers.push_back(std::async(std::launch::async, [&, k] { return SendMessageA(Handle(), Doubling, 0, k); }));
+    ASSERT_TRUE(Pump_Messages_Until([] { return seen.sends == 4; }));
+    for (LPARAM k = 1; k <= 4; ++k) EXPECT_EQ(answers[static_cast<size_t>(k - 1)].get(), 2 * k);
+    EXPECT_FALSE(seen.ran_on_other_thread);
+    // On the window's own thread a send runs at once.
+    EXPECT_EQ(SendMessageA(Handle(), Doubling, 0, 21), 42);
+}
+
+// A send waiting for a window that is destroyed before its turn is not run:
+// its sender is released with no answer, while a send to another window
+// still runs.
+TEST_F(Windowing, ASendToAWindowDestroyedBeforeItsTurnIsDroppedAndItsSenderReleased) {
+    Test_Window other_window(Recording_Procedure, 100, 100);
+    EXPECT_TRUE(PostMessageA(Handle(), Doubling, 0, 1));
+    auto to_destroyed = std::async(std::launch::async, [&] { return SendMessageA(Handle(), Doubling, 0, 5); });
+    // Should the sender not be released, a few wake-ups from another thread
+    // let it see the window gone before the test ends.
+    struct Wake_Before_Leaving {
+        ~Wake_Before_Leaving() { Pump_Messages_Until([] { return false; }, 20ms); }
+    } wake_before_leaving;
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (testing_hooks::Waiting_Senders() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(testing_hooks::Waiting_Senders(), 1);
+    DestroyWindow(Handle());
+    ASSERT_EQ(to_destroyed.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(to_destroyed.get(), 0);
+    auto to_other = std::async(std::launch::async, [&] { return SendMessageA(other_window.Handle(), Doubling, 0, 6); });
+    ASSERT_TRUE(Pump_Messages_Until([] { return seen.sends == 1; }));
+    EXPECT_EQ(to_other.get(), 12);
+    // Neither the destroyed window's send nor the message posted to it before
+    // it went reached its procedure; posting to it now is refused.
+    Pump_Messages_Until([] { return false; }, 50ms);
+    EXPECT_EQ(seen.sends, 1);
+    EXPECT_FALSE(PostMessageA(Handle(), Doubling, 0, 1));
+}
+
+// Once the loop has ended, a send from another thread is refused at once;
+// a new loop serves sends again.
+TEST_F(Windowing, SendsAreRefusedBetweenLoopsAndServedAgainByANewLoop) {
+    PostQuitMessage(0);
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) DispatchMessageA(&message);
+    auto refused = std::async(std::launch::async, [&] { return SendMessageA(Handle(), Doubling, 0, 3); });
+    ASSERT_EQ(refused.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(refused.get(), 0);
+    EXPECT_EQ(seen.sends, 0);
+    // A new loop: the first message it takes.
+    PostMessageA(Handle(), WM_NULL, 0, 0);
+    ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+    auto served = std::async(std::launch::async, [&] { return SendMessageA(Handle(), Doubling, 0, 4); });
+    ASSERT_TRUE(Pump_Messages_Until([] { return seen.sends == 1; }));
+    EXPECT_EQ(served.get(), 8);
 }
 
 TEST_F(Windowing, PaintingIsAskedForOnlyWhenNoOtherMessageWaits) {
