@@ -6,8 +6,9 @@
       dreams, as FOLDER/training.png and FOLDER/dreaming.png
 
   screenshots.py icon BINARY DIGITS SETTINGS_FILE FOLDER
-      the program's icon: one of its dreams (layer 0, 28 × 28 pixels), on the
-      window's blue, as FOLDER/layerdream-SIZE.png in six sizes
+      the program's icon: of sixty of its dreams (layer 0, 28 × 28 pixels),
+      the one most like one of the digits it learnt from, on the window's
+      blue, as FOLDER/layerdream-SIZE.png in six sizes
 
   screenshots.py compare BINARY DIGITS FOLDER "SETTINGS" ...
       for each set of seven settings: the seconds until it dreams, the window
@@ -96,37 +97,34 @@ def readme(binary, digits, settings_file, folder):
         program.wait(10)
 
 
-def ink_score(picture):
-    """How much a dream looks like one stroke: the pixels of its largest
-    8-connected group of white pixels, less every other white pixel."""
-    white = {(x, y) for y in range(picture.height) for x in range(picture.width) if picture.pixel(x, y)[0] > 128}
-    largest, seen = 0, set()
-    for start_pixel in white:
-        if start_pixel in seen:
-            continue
-        group, stack = 0, [start_pixel]
-        seen.add(start_pixel)
-        while stack:
-            x, y = stack.pop()
-            group += 1
-            for dx in (-1, 0, 1):
-                for dy in (-1, 0, 1):
-                    near = (x + dx, y + dy)
-                    if near in white and near not in seen:
-                        seen.add(near)
-                        stack.append(near)
-        largest = max(largest, group)
-    return largest - (len(white) - largest)
+def bits(pixels):
+    """28 × 28 black-and-white pixels, row by row, as the bits of one number."""
+    number = 0
+    for k, on in enumerate(pixels):
+        if on:
+            number |= 1 << k
+    return number
+
+
+def likeness(dream, digits):
+    """How much a dream looks like a handwritten digit: the largest share of
+    white pixels it has in common with one of the digits (white in either)."""
+    return max(bin(dream & digit).count("1") / max(1, bin(dream | digit).count("1")) for digit in digits)
 
 
 def icon(binary, digits, settings_file, folder):
     with open(settings_file) as file:
         settings = file.read().split()
+    # The digits it trained on, black and white as the program sees them.
+    with open(digits, "rb") as file:
+        data = file.read()
+    trained = [bits(byte >= 128 for byte in data[16 + 784 * k:16 + 784 * (k + 1)])
+               for k in range(min(int(settings[5]), (len(data) - 16) // 784))]
     with start(binary, digits, settings) as program, tempfile.TemporaryDirectory() as scratch:
         program.wait_for_title("dreaming", timeout=600)
         time.sleep(2)
         frames = []
-        for k in range(40):
+        for k in range(60):
             frame = os.path.join(scratch, "dream%02d.png" % k)
             subprocess.run(["import", "-window", str(program.main_window()), "-crop", "28x28+%d+%d" % LAYER_0,
                             "+repage", frame], check=True)
@@ -134,7 +132,11 @@ def icon(binary, digits, settings_file, folder):
             time.sleep(0.25)
         program.close()
         program.wait(10)
-        best = max(frames, key=lambda frame: ink_score(read_picture_file(frame)))
+        def dream_bits(frame):
+            picture = read_picture_file(frame)
+            return bits(picture.pixel(x, y)[0] > 128 for y in range(28) for x in range(28))
+        # The dream most like one of the digits it learnt from.
+        best = max(frames, key=lambda frame: likeness(dream_bits(frame), trained))
         # The dream with two pixels of the window's blue around it: 32 × 32.
         base = os.path.join(scratch, "base.png")
         subprocess.run(["convert", best, "-bordercolor", "#0000ff", "-border", "2", base], check=True)
@@ -172,7 +174,7 @@ def compare(binary, digits, folder, candidates):
                     frames.append(frame)
                     time.sleep(0.5)
                 subprocess.run(["convert", *frames, "-bordercolor", "blue", "-border", "1", "+append",
-                                "-scale", "300%", os.path.join(folder, name + "-dreams.png")], check=True)
+                                "-scale", "300%", "+repage", os.path.join(folder, name + "-dreams.png")], check=True)
             program.close()
             program.wait(10)
         units = picture_sizes(settings)
