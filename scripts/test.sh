@@ -89,4 +89,7 @@ cmake --build "$fuzz_dir" -j"$jobs" --target settings_fuzzer training_images_fuz
   done
 )
 
+stage "packages: the Debian package installed and started from its menu entry, the Windows zip under Wine"
+LAYERDREAM_WINDOWS_BUILD=$windows_build "$root/scripts/test-package.sh"
+
 stage "all tests passed"
