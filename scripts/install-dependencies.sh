@@ -5,7 +5,7 @@
 #   install-dependencies.sh windows-build  the Windows cross build
 #   install-dependencies.sh windows  the Windows cross build and Wine to run it
 #   install-dependencies.sh package  the Debian package and the Windows zip: dpkg-shlibdeps,
-#                                    lintian, desktop-file-validate, unzip
+#                                    lintian, desktop-file-validate, fc-match
 set -euo pipefail
 
 run_packages=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
@@ -15,7 +15,7 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-xlib
                clang libclang-rt-14-dev llvm g++-mingw-w64-x86-64)
 windows_build_packages=(cmake make g++-mingw-w64-x86-64)
 windows_packages=("${windows_build_packages[@]}" wine wine64)
-package_packages=(dpkg-dev lintian desktop-file-utils unzip)
+package_packages=(dpkg-dev lintian desktop-file-utils fontconfig)
 
 wanted=()
 for purpose in "${@:-run}"; do
