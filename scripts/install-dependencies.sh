@@ -4,6 +4,8 @@
 #   install-dependencies.sh test     also the tests: GoogleTest, Xvfb, xdotool, ...
 #   install-dependencies.sh windows-build  the Windows cross build (and GoogleTest's sources for its tests)
 #   install-dependencies.sh windows  the Windows cross build and Wine to run it
+#   install-dependencies.sh package  the Debian package and the Windows zip: dpkg-shlibdeps,
+#                                    lintian, desktop-file-validate, fc-match
 set -euo pipefail
 
 run_packages=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
@@ -13,6 +15,7 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-xlib
                clang libclang-rt-14-dev llvm g++-mingw-w64-x86-64)
 windows_build_packages=(cmake make g++-mingw-w64-x86-64 googletest)
 windows_packages=("${windows_build_packages[@]}" wine wine64)
+package_packages=(dpkg-dev lintian desktop-file-utils fontconfig)
 
 wanted=()
 for purpose in "${@:-run}"; do
@@ -21,7 +24,9 @@ for purpose in "${@:-run}"; do
     test) wanted+=("${run_packages[@]}" "${test_packages[@]}") ;;
     windows-build) wanted+=("${windows_build_packages[@]}") ;;
     windows) wanted+=("${windows_packages[@]}") ;;
-    *) echo "install-dependencies.sh: unknown purpose '$purpose' (run, test, windows-build or windows)" >&2; exit 2 ;;
+    package) wanted+=("${package_packages[@]}") ;;
+    *) echo "install-dependencies.sh: unknown purpose '$purpose' (run, test, windows-build, windows or package)" >&2
+       exit 2 ;;
   esac
 done
 

@@ -113,4 +113,7 @@ cmake --build "$fuzz_dir" -j"$jobs" --target $fuzzers
   fi
 )
 
+stage "packages: the Debian package installed and started from its menu entry, the Windows zip under Wine"
+LAYERDREAM_WINDOWS_BUILD=$windows_build "$root/scripts/test-package.sh"
+
 stage "all tests passed"

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Makes the pictures of the documentation again, from the real program under
+# Xvfb on the 10,000 handwritten digits (scripts/screenshots.py does the work):
+#
+#   scripts/screenshots.sh          the README's two screenshots, the window
+#                                   while it trains and while it dreams, with
+#                                   the default settings: docs/images/
+#   scripts/screenshots.sh icon     the program's icon, one of its dreams with
+#                                   the default settings: packaging/icons/
+#   scripts/screenshots.sh compare  the candidates for the default settings
+#                                   side by side (docs/default-settings.md):
+#                                   docs/default-settings/, and a table of
+#                                   them on the standard output
+# Times depend on the machine and on what else runs on it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$root/build-release
+what=${1:-readme}
+
+# The candidates for the defaults; the first is the default before 1.0.0.
+candidates=(
+  "20 25 20 25 1 2000 0.02"
+  "20 25 10 10 1 2000 0.02"
+  "20 20 10 8 1 2000 0.02"
+  "16 16 10 8 1 2000 0.02"
+  "16 16 10 8 1 2000 0.04"
+  "16 16 10 8 1 3000 0.02"
+  "14 14 10 5 1 2000 0.02"
+)
+
+"$root/scripts/install-dependencies.sh" test
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target layerdream digits_to_idx
+digits=$build_dir/trainingimages
+[ -f "$digits" ] || "$root/scripts/fetch-digits.sh" "$build_dir/digits_to_idx" "$digits"
+
+python=/usr/bin/python3  # the system's, which has python3-xlib
+[ -x "$python" ] || python=python3
+shots() { "$root/scripts/with-xvfb.sh" "$python" "$root/scripts/screenshots.py" "$@"; }
+case "$what" in
+  readme)
+    mkdir -p "$root/docs/images"
+    shots readme "$build_dir/layerdream" "$digits" "$root/scripts/default-settings.txt" "$root/docs/images" ;;
+  icon)
+    mkdir -p "$root/packaging/icons"
+    shots icon "$build_dir/layerdream" "$digits" "$root/scripts/default-settings.txt" "$root/packaging/icons" ;;
+  compare)
+    mkdir -p "$root/docs/default-settings"
+    shots compare "$build_dir/layerdream" "$digits" "$root/docs/default-settings" "${candidates[@]}" ;;
+  *) echo "usage: scripts/screenshots.sh [readme|icon|compare]" >&2; exit 2 ;;
+esac
