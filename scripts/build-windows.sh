@@ -17,8 +17,7 @@ case "${1:-}" in
 esac
 
 "$root/scripts/install-dependencies.sh" windows-build
-cmake -S "$root" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DLAYERDREAM_TESTS=$tests -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake -S "$root" --preset mingw -B "$build_dir" -DLAYERDREAM_TESTS=$tests >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target "${targets[@]}"
 echo "Built $build_dir/layerdream.exe"
 if [ $tests = ON ]; then echo "Built the unit tests in $build_dir/tests/windows"; fi

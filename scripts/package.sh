@@ -24,8 +24,7 @@ rm -rf "$work"
 mkdir -p "$out"
 
 echo "== Debian package"
-cmake -S "$root" -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-      -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake -S "$root" --preset program -B "$work/linux" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$work/linux" -j"$jobs"
 (cd "$work/linux" && cpack -G DEB -B "$work/linux/cpack" >/dev/null)
 deb=$(find "$work/linux/cpack" -maxdepth 1 -name 'layerdream_*_amd64.deb')
@@ -44,9 +43,7 @@ dpkg-deb -x "$deb" "$entry"
 desktop-file-validate "$entry/usr/share/applications/layerdream.desktop"
 
 echo "== Windows zip"
-cmake -S "$root" -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF \
-      -DLAYERDREAM_TRAINING_IMAGES="$work/linux/trainingimages" >/dev/null
+cmake -S "$root" --preset mingw -B "$windows_build" -DLAYERDREAM_TRAINING_IMAGES="$work/linux/trainingimages" >/dev/null
 cmake --build "$windows_build" -j"$jobs" --target layerdream
 rm -rf "$windows_build/cpack"
 (cd "$windows_build" && cpack -G ZIP -B "$windows_build/cpack" >/dev/null)

@@ -12,7 +12,7 @@ run_dir=${LAYERDREAM_RUN_DIR:-$root/run}
 build_dir=$root/build-release
 
 "$root/scripts/install-dependencies.sh" run
-cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake -S "$root" --preset program -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target layerdream digits_to_idx
 
 mkdir -p "$run_dir"

@@ -29,7 +29,7 @@ candidates=(
 )
 
 "$root/scripts/install-dependencies.sh" test
-cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake -S "$root" --preset program -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target layerdream digits_to_idx
 digits=$build_dir/trainingimages
 [ -f "$digits" ] || "$root/scripts/fetch-digits.sh" "$build_dir/digits_to_idx" "$digits"

@@ -14,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${SOAK_BUILD:-$root/build-soak}
 
 "$root/scripts/install-dependencies.sh" test
-cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake -S "$root" --preset program -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target layerdream
 
 python=/usr/bin/python3  # the system's, which has python3-xlib

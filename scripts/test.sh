@@ -8,25 +8,43 @@
 # and ThreadSanitizer; and the two fuzzers of the input files' readers, each
 # for FUZZ_SECONDS (default 60). The slow fuzzer of settings.txt through the
 # worker's stages runs only when FUZZ_STAGES_SECONDS is set above 0
-# (tests/fuzz/README.md).
+# (tests/fuzz/README.md). The builds are the presets of CMakePresets.json.
+#
+#   scripts/test.sh           everything, as CI runs it (about 20 minutes)
+#   scripts/test.sh --quick   the build and the unit tests only (a few
+#                             minutes): the loop while editing
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 started=$SECONDS
+quick=false
+case "${1:-}" in
+  "") ;;
+  --quick) quick=true ;;
+  *) echo "test.sh: unknown option '$1' (--quick: the build and the unit tests only)" >&2; exit 2 ;;
+esac
 
 stage() { printf '\n==== %s (%ds)\n' "$1" $((SECONDS - started)); }
 
 stage "dependencies"
-"$root/scripts/install-dependencies.sh" test windows
+if $quick; then
+  "$root/scripts/install-dependencies.sh" test
+else
+  "$root/scripts/install-dependencies.sh" test windows
+fi
 windows_build=${LAYERDREAM_WINDOWS_BUILD:-$root/build-windows}
 
 stage "build"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release \
-      -DLAYERDREAM_WINDOWS_PROGRAM="$windows_build/layerdream.exe" >/dev/null
+cmake -S "$root" --preset release -DLAYERDREAM_WINDOWS_PROGRAM="$windows_build/layerdream.exe" >/dev/null
 cmake --build "$root/build" -j"$jobs"
 
 stage "unit tests (headless)"
 (cd "$root/build" && env -u DISPLAY ctest -L unit -j"$jobs" --output-on-failure --timeout 300)
+
+if $quick; then
+  stage "unit tests passed (--quick: nothing else was run)"
+  exit 0
+fi
 
 stage "end-to-end tests (Xvfb)"
 (cd "$root/build" && "$root/scripts/with-xvfb.sh" ctest -L e2e --output-on-failure --timeout 300)
@@ -57,10 +75,9 @@ fi
 # Any sanitizer report makes the program that wrote it exit non-zero
 # (tests/sanitizers/options.sh), and an end-to-end test fails on a report
 # from any program it started (tests/sanitizers/check_reports.py).
-sanitized_tests() { # build directory, sanitizer
+sanitized_tests() { # build directory, preset
   local build_dir=$1
-  cmake -S "$root" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DLAYERDREAM_SANITIZE="$2" -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+  cmake -S "$root" --preset "$2" -B "$build_dir" >/dev/null
   cmake --build "$build_dir" -j"$jobs"
   (
     . "$root/tests/sanitizers/options.sh"
@@ -70,9 +87,9 @@ sanitized_tests() { # build directory, sanitizer
   )
 }
 stage "AddressSanitizer and UndefinedBehaviorSanitizer: build, unit and end-to-end tests"
-sanitized_tests "$root/build-asan" address
+sanitized_tests "$root/build-asan" asan
 stage "ThreadSanitizer: build, unit and end-to-end tests"
-sanitized_tests "$root/build-tsan" thread
+sanitized_tests "$root/build-tsan" tsan
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 fuzz_stages_seconds=${FUZZ_STAGES_SECONDS:-0}
@@ -80,8 +97,7 @@ stage "fuzzers of settings.txt and trainingimages, $fuzz_seconds s each"
 fuzz_dir=$root/build-fuzz
 fuzzers="settings_fuzzer training_images_fuzzer"
 if [ "$fuzz_stages_seconds" -gt 0 ]; then fuzzers="$fuzzers settings_stages_fuzzer"; fi
-cmake -S "$root" -B "$fuzz_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DLAYERDREAM_SANITIZE=address -DLAYERDREAM_FUZZERS=ON -DLAYERDREAM_TESTS=OFF -DLAYERDREAM_BENCHMARKS=OFF >/dev/null
+cmake -S "$root" --preset fuzz -B "$fuzz_dir" >/dev/null
 cmake --build "$fuzz_dir" -j"$jobs" --target $fuzzers
 (
   . "$root/tests/sanitizers/options.sh"
