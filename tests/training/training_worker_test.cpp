@@ -5,7 +5,7 @@
 
 #include "network/random_source.h"
 #include "support/temporary_directory.h"
-#include "support/test_window.h"
+#include "support/counting_window.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>
@@ -387,17 +387,6 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     EXPECT_GE(list->Index_Of(&stack.connections[1]->panel[0]), 0);
 }
 
-// Repaints of a window, counted by its procedure.
-int repaints = 0;
-LRESULT CALLBACK Counting_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != WM_PAINT) return DefWindowProcA(window, message, wparam, lparam);
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
-    ++repaints;
-    return 0;
-}
-
 // Showing the whole network costs five repaints, one per picture. It is
 // shown once after building (after the five repaints of the registrations),
 // after each training step only when the settings ask for it, and twice in
@@ -408,21 +397,21 @@ TEST(Worker_Stages, ShowTheNetworkOnceBuiltAfterEachStepIfAskedAndTwicePerDream)
         Temporary_Directory here;
         Write_File("settings.txt", "3 2 4 1 " + std::to_string(redraw) + " 3 0.1");
         Write_Training_Images({Noise_Image(1), Noise_Image(2), Noise_Image(3)});
-        Test_Window window(Counting_Procedure);
+        Counting_Window window;
         Headless_Network network;
         network.stack.window = window.Handle();
         Training_Worker_Argument argument{window.Handle(), &network.stack, nullptr};
         Training_Run run(argument);
         ASSERT_TRUE(run.Read_Settings());
-        repaints = 0;
+        int before = window.Paints();
         ASSERT_TRUE(run.Build());
-        EXPECT_EQ(repaints, 5 + 5);
-        repaints = 0;
+        EXPECT_EQ(window.Paints() - before, 5 + 5);
+        before = window.Paints();
         ASSERT_TRUE(run.Train());
-        EXPECT_EQ(repaints, redraw != 0 ? 2 * 3 * 5 : 0);
-        repaints = 0;
+        EXPECT_EQ(window.Paints() - before, redraw != 0 ? 2 * 3 * 5 : 0);
+        before = window.Paints();
         run.Dream_Cycle();
-        EXPECT_EQ(repaints, 2 * 5);
+        EXPECT_EQ(window.Paints() - before, 2 * 5);
     }
 }
 
