@@ -5,38 +5,22 @@
 #include "platform_testing.h"
 #include "screen/on_screen_object_background.h"
 #include "screen/on_screen_object_manager.h"
+#include "support/recording_object.h"
 #include "support/test_window.h"
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
-struct Event_Seen {
-    Event_Code code;
-    int x;
-    int y;
-    bool operator==(const Event_Seen&) const = default;
-};
-
-// Takes every point and writes down every event it is given.
-class Recording_Object final : public On_Screen_Object {
-public:
-    void Set_Cursor(int, int) override {}
-    void Draw(HDC) override {}
-    bool Hit_Test(int, int) override { return true; }
-    Action_Code Handle_Event(Event_Code code, int x, int y) override {
-        seen.push_back({code, x, y});
-        return No_Action;
-    }
-    std::vector<Event_Seen> seen;
-};
-
 // An object registered with the process's manager for the window while it lives.
 template <typename Object>
 struct Registered {
-    explicit Registered(HWND for_window) : window(for_window) {
+    template <typename... Arguments>
+    explicit Registered(HWND for_window, Arguments&&... arguments)
+        : window(for_window), object(std::forward<Arguments>(arguments)...) {
         Process_Screen_Object_Manager().Add_Object(window, &object);
     }
     ~Registered() {
@@ -57,17 +41,19 @@ LRESULT CALLBACK Test_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 // The position's low 16 bits are x and the high 16 bits y, both unsigned.
 TEST(Main_Window_Procedure, MouseMessagesBecomeTheirEventsWithTheUnsignedPointOfTheirPosition) {
     Test_Window window(Test_Procedure);
-    Registered<Recording_Object> recorder(window.Handle());
+    Event_Log seen;
+    Registered<Recording_Object> recorder(window.Handle(), "recorder", seen);
+    recorder.object.hits_everywhere = true;
     const UINT messages[] = {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP};
     for (UINT message : messages)
         EXPECT_EQ(Main_Window_Procedure(window.Handle(), message, 0, MAKELPARAM(40000, 50001)), 0);
     EXPECT_EQ(Main_Window_Procedure(window.Handle(), WM_COMMAND, 0, MAKELPARAM(3, 4)), 0);
-    const std::vector<Event_Seen> expected = {{Mouse_Move, 40000, 50001},
-                                              {Right_Button_Down, 40000, 50001},
-                                              {Right_Button_Up, 40000, 50001},
-                                              {Left_Button_Down, 40000, 50001},
-                                              {Left_Button_Up, 40000, 50001}};
-    EXPECT_EQ(recorder.object.seen, expected);
+    const Event_Log expected = {{"recorder", Mouse_Move, 40000, 50001},
+                                {"recorder", Right_Button_Down, 40000, 50001},
+                                {"recorder", Right_Button_Up, 40000, 50001},
+                                {"recorder", Left_Button_Down, 40000, 50001},
+                                {"recorder", Left_Button_Up, 40000, 50001}};
+    EXPECT_EQ(seen, expected);
 }
 
 // The off-screen picture reaches the screen whole, to the last column and row.

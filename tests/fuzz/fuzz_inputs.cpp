@@ -2,7 +2,8 @@
 
 #include "network/layer_stack.h"
 #include "network/random_source.h"
-#include "screen/on_screen_object_manager.h"
+#include "support/files.h"
+#include "support/headless_network.h"
 #include "training/training_image_file.h"
 #include "training/training_settings.h"
 #include "training/training_worker.h"
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 #include <unistd.h>
@@ -62,11 +62,6 @@ public:
 private:
     fs::path previous;
 };
-
-void Write_File(const char* name, const std::string& bytes) {
-    std::ofstream file(name, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string Format(const char* pattern, auto... values) {
     char text[400];
@@ -198,9 +193,8 @@ std::optional<std::string> Check_States(const Layer_Stack& stack) {
 // (with at most max_steps images per connection) and two dreaming cycles.
 // Nothing if the run went as it should.
 std::optional<std::string> Run_Worker(int32_t max_steps) {
-    On_Screen_Object_Manager manager;
-    Layer_Stack stack;
-    stack.manager = &manager;  // no window: every repaint is a no-op
+    Headless_Network network;
+    Layer_Stack& stack = network.stack;
     Worker_Stop stop;
     Training_Worker_Argument argument{nullptr, &stack, &stop};
     std::optional<std::string> problem;
@@ -224,9 +218,11 @@ std::optional<std::string> Run_Worker(int32_t max_steps) {
             }
         }
     }
-    Destroy_Network(stack);
     return problem;
 }
+
+// Settings of a small network, as the tests of image files use.
+const std::string small_settings = "3 2 4 1 0 5 0.25";
 
 // ------------------------------------------------------------ training images
 
@@ -406,6 +402,13 @@ std::optional<std::string> Run_Training_Images_Input(const uint8_t* data, size_t
     Training_Image_File images;
     images.Open_Training_Images_From(source);
     return Check_Image_Reads(images, data, size);
+}
+
+std::optional<std::string> Run_Training_Images_Stages_Input(const uint8_t* data, size_t size) {
+    In_Private_Directory here;
+    Write_File(Settings_File_Name, small_settings);
+    Write_File(Training_Images_File_Name, std::string(reinterpret_cast<const char*>(data), size));
+    return Run_Worker(5);
 }
 
 std::optional<std::string> Run_Training_Images_File_Input(const uint8_t* data, size_t size) {

@@ -26,3 +26,8 @@ std::optional<std::string> Run_Training_Images_Input(const uint8_t* data, size_t
 // The same reads and checks with the input written as trainingimages in a
 // private directory and opened by name, as the worker opens it.
 std::optional<std::string> Run_Training_Images_File_Input(const uint8_t* data, size_t size);
+
+// The input as trainingimages in a private directory, beside the settings
+// of a small network, run through the worker's stages as settings are: it
+// trains and dreams on whatever can be read, every state 0 or 1.
+std::optional<std::string> Run_Training_Images_Stages_Input(const uint8_t* data, size_t size);

@@ -138,30 +138,19 @@ protected:
 constexpr bool T = true;
 constexpr bool F = false;
 
-TEST_F(Screen_Movable_Rect_Test, APressOnOrUpToFourPixelsFromAnEdgeStartsResizingThatEdge) {
-    EXPECT_EQ(Flags_After_Press(150, 100), (Flags{T, F, F, F, T}));
-    EXPECT_EQ(Flags_After_Press(150, 104), (Flags{T, F, F, F, T}));
-    EXPECT_EQ(Flags_After_Press(150, 105), (Flags{F, F, F, F, F}));
-    EXPECT_EQ(Flags_After_Press(150, 96), (Flags{T, F, F, F, T}));  // outside counts too
-    EXPECT_EQ(Flags_After_Press(150, 95), (Flags{F, F, F, F, F}));
-    EXPECT_EQ(Flags_After_Press(150, 176), (Flags{F, T, F, F, T}));
-    EXPECT_EQ(Flags_After_Press(150, 175), (Flags{F, F, F, F, F}));
-    EXPECT_EQ(Flags_After_Press(104, 140), (Flags{F, F, T, F, T}));
-    EXPECT_EQ(Flags_After_Press(105, 140), (Flags{F, F, F, F, F}));
-    EXPECT_EQ(Flags_After_Press(196, 140), (Flags{F, F, F, T, T}));
-    EXPECT_EQ(Flags_After_Press(195, 140), (Flags{F, F, F, F, F}));
-}
-
-TEST_F(Screen_Movable_Rect_Test, AnEdgeCountsOnlyWithinItsExtent) {
-    // Just left of the top edge's extent: only the left edge is near.
-    EXPECT_EQ(Flags_After_Press(99, 100), (Flags{F, F, T, F, T}));
-    EXPECT_EQ(Flags_After_Press(95, 100), (Flags{F, F, F, F, F}));
-    EXPECT_EQ(Flags_After_Press(150, 300), (Flags{F, F, F, F, F}));
-}
-
-TEST_F(Screen_Movable_Rect_Test, APressNearACornerStartsResizingBothItsEdges) {
-    EXPECT_EQ(Flags_After_Press(100, 100), (Flags{T, F, T, F, T}));
-    EXPECT_EQ(Flags_After_Press(198, 178), (Flags{F, T, F, T, T}));
+// A press on an edge, or up to four pixels from it inside or out, within
+// the edge's extent, starts resizing that edge; near a corner, both edges.
+TEST_F(Screen_Movable_Rect_Test, APressNearAnEdgeStartsResizingThatEdge) {
+    const std::pair<POINT, Flags> presses[] = {
+        {{150, 100}, {T, F, F, F, T}}, {{150, 104}, {T, F, F, F, T}}, {{150, 105}, {F, F, F, F, F}},
+        {{150, 96}, {T, F, F, F, T}},  {{150, 95}, {F, F, F, F, F}},  {{150, 176}, {F, T, F, F, T}},
+        {{150, 175}, {F, F, F, F, F}}, {{104, 140}, {F, F, T, F, T}}, {{105, 140}, {F, F, F, F, F}},
+        {{196, 140}, {F, F, F, T, T}}, {{195, 140}, {F, F, F, F, F}},
+        // Just left of the top edge's extent: only the left edge is near.
+        {{99, 100}, {F, F, T, F, T}},  {{95, 100}, {F, F, F, F, F}},  {{150, 300}, {F, F, F, F, F}},
+        {{100, 100}, {T, F, T, F, T}}, {{198, 178}, {F, T, F, T, T}},
+    };
+    for (const auto& [at, flags] : presses) EXPECT_EQ(Flags_After_Press(at.x, at.y), flags) << at.x << ", " << at.y;
     place = RECT{100, 100, 200, 108};  // 8 pixels high: both edges are near the middle row
     EXPECT_EQ(Flags_After_Press(150, 104), (Flags{T, T, F, F, T}));
 }

@@ -1,26 +1,23 @@
-// Helpers for the training tests: input files written into the current
-// directory, test images and a network with no window. (Calls that show a
-// message box: message_box_support.h.)
+// Helpers for the training tests: image files written into the current
+// directory and test images. (Calls that show a message box:
+// message_box_support.h; a network with no window, files and counted draws:
+// tests/support.)
 #pragma once
 
-#include "network/layer_stack.h"
-#include "screen/on_screen_object_manager.h"
+#include "network/neuron_layer.h"
+#include "support/files.h"
+#include "support/headless_network.h"
+#include "support/random_draws.h"
 #include "training/training_image_file.h"
 
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace training_test {
 
 using Image = std::array<uint8_t, Image_Size>;
-
-inline void Write_File(const std::string& name, const std::string& bytes) {
-    std::ofstream file(name, std::ios::out | std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // The header of the published image format: magic number, image count,
 // rows and columns, each four bytes, most significant first.
@@ -75,27 +72,6 @@ inline int Count_On(const Neuron_Layer& layer) {
     for (int x = 0; x < layer.width; ++x)
         for (int y = 0; y < layer.height; ++y) on += layer.columns[x][y];
     return on;
-}
-
-// A network whose pictures go to no window: every repaint is a no-op, so
-// it can be built, trained and shown on the test's own thread.
-struct Headless_Network {
-    Headless_Network() {
-        stack.window = nullptr;
-        stack.manager = &manager;
-    }
-    ~Headless_Network() { Destroy_Network(stack); }
-    Headless_Network(const Headless_Network&) = delete;
-    Headless_Network& operator=(const Headless_Network&) = delete;
-
-    On_Screen_Object_Manager manager;
-    Layer_Stack stack;
-};
-
-// The random source's state after the given number of draws.
-inline uint32_t Random_State_After(uint32_t state, uint64_t draws) {
-    for (uint64_t k = 0; k < draws; ++k) state = state * 214013u + 2531011u;
-    return state;
 }
 
 }  // namespace training_test

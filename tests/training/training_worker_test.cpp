@@ -5,7 +5,7 @@
 
 #include "network/random_source.h"
 #include "support/temporary_directory.h"
-#include "support/test_window.h"
+#include "support/counting_window.h"
 #include "training_test_support.h"
 
 #include <gtest/gtest.h>
@@ -35,92 +35,65 @@ Training_Settings Sizes(int32_t w1, int32_t h1, int32_t w2, int32_t h2) {
 
 // ------------------------------------------------------------------ settings refused
 
-TEST(Settings_Problem, SmallestRunnableNetworkIsAccepted) {
-    EXPECT_EQ(Settings_Problem(Sizes(1, 1, 4, 1), 0), std::nullopt);
-    EXPECT_EQ(Settings_Problem(Sizes(1, 1, 4, 1), gibibyte), std::nullopt);
-    EXPECT_EQ(Settings_Problem(Sizes(10, 10, 8, 8), gibibyte), std::nullopt);
-}
-
-TEST(Settings_Problem, OtherSettingsAreNotLookedAt) {
-    Training_Settings settings = Sizes(3, 2, 4, 1);
-    settings.redraw_during_training = -7;
-    settings.images_per_connection = -5;
-    settings.learning_rate = -1.0;
-    EXPECT_EQ(Settings_Problem(settings, gibibyte), std::nullopt);
-}
-
-TEST(Settings_Problem, SizeBelowItsLeastIsRefusedNamingTheValue) {
+// The sizes at the edges of what runs and of what the memory holds, with
+// what each refusal names. (Every bad settings file of the fuzz corpus, with
+// the text of its refusal: tests/fuzz/corpus/expected-outcomes.txt.)
+TEST(Settings_Problem, RefusesWhatCannotRunOrFitNamingTheValue) {
     struct Case {
         Training_Settings settings;
-        const char* names;
-        const char* value;
+        uint64_t memory;    // 0: not checked
+        const char* named;  // what the refusal names; null: accepted
     };
+    Training_Settings odd_others = Sizes(3, 2, 4, 1);  // only the sizes are looked at
+    odd_others.redraw_during_training = -7;
+    odd_others.images_per_connection = -5;
+    odd_others.learning_rate = -1.0;
     const Case cases[] = {
-        {Sizes(0, 5, 4, 1), "width of layer 1", "is 0"},
-        {Sizes(-3, 5, 4, 1), "width of layer 1", "is -3"},
-        {Sizes(5, 0, 4, 1), "height of layer 1", "is 0"},
-        {Sizes(5, -12, 4, 1), "height of layer 1", "is -12"},
-        {Sizes(5, 5, 3, 1), "width of layer 2", "is 3"},
-        {Sizes(5, 5, 0, 1), "width of layer 2", "is 0"},
-        {Sizes(5, 5, -4, 1), "width of layer 2", "is -4"},
-        {Sizes(5, 5, 4, 0), "height of layer 2", "is 0"},
-        {Sizes(5, 5, 4, -1), "height of layer 2", "is -1"},
-        // What a failed settings read leaves.
-        {Sizes(0, 0, 0, 0), "width of layer 1", "is 0"},
+        {Sizes(1, 1, 4, 1), 0, nullptr},
+        {Sizes(1, 1, 4, 1), gibibyte, nullptr},
+        {Sizes(10, 10, 8, 8), gibibyte, nullptr},
+        {Sizes(2, 2, 8, 1), 0, nullptr},
+        {odd_others, gibibyte, nullptr},
+        {Sizes(0, 5, 4, 1), 0, "width of layer 1 is 0"},
+        {Sizes(-3, 5, 4, 1), 0, "width of layer 1 is -3"},
+        {Sizes(5, 0, 4, 1), 0, "height of layer 1 is 0"},
+        {Sizes(5, -12, 4, 1), 0, "height of layer 1 is -12"},
+        {Sizes(5, 5, 3, 1), 0, "width of layer 2, the top layer, is 3"},
+        {Sizes(2, 2, 3, 100), 0, "width of layer 2, the top layer, is 3"},
+        {Sizes(5, 5, -4, 1), 0, "width of layer 2, the top layer, is -4"},
+        {Sizes(5, 5, 4, 0), 0, "height of layer 2 is 0"},
+        {Sizes(5, 5, 4, -1), 0, "height of layer 2 is -1"},
+        // 46341 × 46341 = 2147488281, just past the largest 32-bit integer.
+        {Sizes(46341, 46341, 4, 1), 0, "Layer 1 has 2147488281 neurons"},
+        {Sizes(1, 1, 65536, 32768), 0, "Layer 2 has 2147483648 neurons"},
+        {Sizes(2147483647, 2147483647, 2147483647, 2147483647), 0, "Layer 1 has 4611686014132420609 neurons"},
+        // 784 × 10000 + 10000 × 100 weights of two doubles each: well over 64 MiB.
+        {Sizes(100, 100, 10, 10), uint64_t{64} << 20, "Layers of 100 by 100 and 10 by 10"},
+        {Sizes(100, 100, 10, 10), 4 * gibibyte, nullptr},
+        {Sizes(100, 100, 10, 10), 0, nullptr},
+        // Within 32 bits per layer yet far beyond any memory.
+        {Sizes(40000, 40000, 40000, 40000), 64 * gibibyte, "Layers of 40000 by 40000"},
+        // 2^31 − 1 weights above a single neuron: 32 GiB of cells and 8 GiB of
+        // picture. The top layer adds at least a state byte and a 4-byte pixel
+        // for each of its 2^31 − 1 neurons, another 10 GiB: more than 48 GiB.
+        {Sizes(1, 1, 2147483647, 1), 48 * gibibyte, "Layers of 1 by 1 and 2147483647 by 1"},
     };
-    for (const Case& refused : cases) {
-        const auto problem = Settings_Problem(refused.settings, gibibyte);
-        ASSERT_TRUE(problem.has_value()) << refused.names << " " << refused.value;
-        EXPECT_NE(problem->find(refused.names), std::string::npos) << *problem;
-        EXPECT_NE(problem->find(refused.value), std::string::npos) << *problem;
-        // Unchecked memory does not let a wrong size through.
-        EXPECT_TRUE(Settings_Problem(refused.settings, 0).has_value()) << refused.names << " " << refused.value;
+    for (const Case& c : cases) {
+        const Training_Settings& s = c.settings;
+        SCOPED_TRACE(testing::Message() << s.layer1_width << " " << s.layer1_height << " " << s.layer2_width << " "
+                                        << s.layer2_height << ", memory " << c.memory);
+        const auto problem = Settings_Problem(s, c.memory);
+        if (c.named == nullptr) {
+            EXPECT_EQ(problem, std::nullopt);
+            continue;
+        }
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_NE(problem->find(c.named), std::string::npos) << *problem;
+        // A size refused with memory unchecked is refused whatever the memory.
+        if (c.memory == 0) {
+            EXPECT_TRUE(Settings_Problem(s, 64 * gibibyte).has_value());
+        }
     }
-}
-
-TEST(Settings_Problem, TopLayerMustHaveTheFourColumnsThatDreamingDrives) {
-    EXPECT_TRUE(Settings_Problem(Sizes(2, 2, 3, 100), 0).has_value());
-    EXPECT_EQ(Settings_Problem(Sizes(2, 2, 4, 1), 0), std::nullopt);
-    EXPECT_EQ(Settings_Problem(Sizes(2, 2, 8, 1), 0), std::nullopt);
-}
-
-TEST(Settings_Problem, LayersBeyond32BitNeuronCountsAreRefusedNamingTheCount) {
-    // 46341 × 46341 = 2147488281, just past the largest 32-bit integer.
-    const auto first = Settings_Problem(Sizes(46341, 46341, 4, 1), 0);
-    ASSERT_TRUE(first.has_value());
-    EXPECT_NE(first->find("2147488281"), std::string::npos) << *first;
-    EXPECT_NE(first->find("Layer 1"), std::string::npos) << *first;
-
-    const auto second = Settings_Problem(Sizes(1, 1, 65536, 32768), 0);
-    ASSERT_TRUE(second.has_value());
-    EXPECT_NE(second->find("2147483648"), std::string::npos) << *second;
-    EXPECT_NE(second->find("Layer 2"), std::string::npos) << *second;
-
-    const auto largest = Settings_Problem(Sizes(2147483647, 2147483647, 2147483647, 2147483647), 0);
-    ASSERT_TRUE(largest.has_value());
-    EXPECT_NE(largest->find("4611686014132420609"), std::string::npos) << *largest;
-}
-
-TEST(Settings_Problem, WeightsThatDoNotFitTheMemoryAreRefusedNamingTheSizes) {
-    // 784 × 10000 + 10000 × 100 weights of two doubles each: well over 100 MiB.
-    const Training_Settings large = Sizes(100, 100, 10, 10);
-    const auto problem = Settings_Problem(large, uint64_t{64} << 20);
-    ASSERT_TRUE(problem.has_value());
-    EXPECT_NE(problem->find("100 by 100"), std::string::npos) << *problem;
-    EXPECT_NE(problem->find("10 by 10"), std::string::npos) << *problem;
-
-    EXPECT_EQ(Settings_Problem(large, 4 * gibibyte), std::nullopt);
-    EXPECT_EQ(Settings_Problem(large, 0), std::nullopt);  // not checked
-
-    // Within 32 bits per layer yet far beyond any memory.
-    EXPECT_TRUE(Settings_Problem(Sizes(40000, 40000, 40000, 40000), 64 * gibibyte).has_value());
-}
-
-TEST(Settings_Problem, TheTopLayersOwnStatesAndPictureCountToo) {
-    // 2^31 − 1 weights above a single neuron: 32 GiB of cells and 8 GiB of
-    // picture. The top layer adds at least a state byte and a 4-byte pixel
-    // for each of its 2^31 − 1 neurons, another 10 GiB: more than 48 GiB.
-    EXPECT_TRUE(Settings_Problem(Sizes(1, 1, 2147483647, 1), 48 * gibibyte).has_value());
 }
 
 // ------------------------------------------------------------------ learning rate
@@ -136,11 +109,15 @@ TEST(Worker_Learning_Rate, FallsLinearlyFromTheFirstRate) {
 
 // ------------------------------------------------------------------ layout
 
+// Each picture goes to its place, as large as the picture is, whatever
+// bounds the user had given it.
 TEST(Worker_Layout, PutsEachPictureAtItsPlaceAsLargeAsItIs) {
     Headless_Network network;
     network.stack.Add_Layer(28, 28);
     network.stack.Add_Layer(3, 2);
     network.stack.Add_Layer(5, 2);
+    network.stack.layers[1]->panel[0].bounds = RECT{400, 400, 700, 650};
+    network.stack.connections[1]->panel[0].bounds = RECT{0, 0, 1, 1};
     Lay_Out_Network(network.stack);
 
     auto bounds = [](const On_Screen_Object_Bitmap& panel) {
@@ -152,23 +129,6 @@ TEST(Worker_Layout, PutsEachPictureAtItsPlaceAsLargeAsItIs) {
     EXPECT_EQ(bounds(network.stack.layers[0]->panel[0]), (std::vector<int>{20, 180, 48, 208}));
     EXPECT_EQ(bounds(network.stack.layers[1]->panel[0]), (std::vector<int>{20, 130, 23, 132}));
     EXPECT_EQ(bounds(network.stack.layers[2]->panel[0]), (std::vector<int>{20, 70, 25, 72}));
-}
-
-TEST(Worker_Layout, PictureSizeComesFromThePictureNotFromTheOldBounds) {
-    Headless_Network network;
-    network.stack.Add_Layer(28, 28);
-    network.stack.Add_Layer(4, 1);
-    network.stack.Add_Layer(4, 3);
-    // Moved and resized by the user before the layout.
-    network.stack.layers[1]->panel[0].bounds = RECT{400, 400, 700, 650};
-    network.stack.connections[1]->panel[0].bounds = RECT{0, 0, 1, 1};
-    Lay_Out_Network(network.stack);
-    const RECT& layer = network.stack.layers[1]->panel[0].bounds;
-    EXPECT_EQ((std::vector<int>{layer.left, layer.top, layer.right, layer.bottom}),
-              (std::vector<int>{20, 130, 24, 131}));
-    const RECT& connection = network.stack.connections[1]->panel[0].bounds;
-    EXPECT_EQ((std::vector<int>{connection.left, connection.top, connection.right, connection.bottom}),
-              (std::vector<int>{180, 70, 184, 82}));
 }
 
 // ------------------------------------------------------------------ the stages, headless
@@ -252,7 +212,7 @@ protected:
         for (int32_t p = 0; p < 2; ++p) {
             images.Rewind_Training_Images();
             for (int32_t i = 0; i < n; ++i) {
-                const double rate = first_rate - (static_cast<double>(i) / static_cast<double>(n)) * first_rate;
+                const double rate = Learning_Rate_At(first_rate, i, n);
                 images.Read_Next_Image(*stack.layers[0]);
                 for (int32_t below = 0; below <= p; ++below) stack.connections[below]->Sample_Up();
                 stack.connections[p]->Update_Positive(rate);
@@ -375,9 +335,7 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     EXPECT_EQ(stack.layers[1]->height, 2);
     EXPECT_EQ(stack.layers[2]->width, 5);
     EXPECT_EQ(stack.layers[2]->height, 2);
-    EXPECT_EQ(stack.connections[0]->panel[0].bounds.left, 180);
-    EXPECT_EQ(stack.connections[0]->panel[0].bounds.bottom, 186);
-    EXPECT_EQ(stack.layers[2]->panel[0].bounds.top, 70);
+    EXPECT_EQ(stack.layers[2]->panel[0].bounds.top, 70);  // laid out (where: Worker_Layout)
     EXPECT_EQ(stack.connections[1]->panel[0].caption, "Weightings that connect layer 1 to layer 2: 6X10");
     // All five pictures are registered with the stack's manager.
     auto objects = network.manager.Lock_Objects();
@@ -385,17 +343,6 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     ASSERT_NE(list, nullptr);
     EXPECT_GE(list->Index_Of(&stack.layers[0]->panel[0]), 0);
     EXPECT_GE(list->Index_Of(&stack.connections[1]->panel[0]), 0);
-}
-
-// Repaints of a window, counted by its procedure.
-int repaints = 0;
-LRESULT CALLBACK Counting_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != WM_PAINT) return DefWindowProcA(window, message, wparam, lparam);
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
-    ++repaints;
-    return 0;
 }
 
 // Showing the whole network costs five repaints, one per picture. It is
@@ -408,21 +355,21 @@ TEST(Worker_Stages, ShowTheNetworkOnceBuiltAfterEachStepIfAskedAndTwicePerDream)
         Temporary_Directory here;
         Write_File("settings.txt", "3 2 4 1 " + std::to_string(redraw) + " 3 0.1");
         Write_Training_Images({Noise_Image(1), Noise_Image(2), Noise_Image(3)});
-        Test_Window window(Counting_Procedure);
+        Counting_Window window;
         Headless_Network network;
         network.stack.window = window.Handle();
         Training_Worker_Argument argument{window.Handle(), &network.stack, nullptr};
         Training_Run run(argument);
         ASSERT_TRUE(run.Read_Settings());
-        repaints = 0;
+        int before = window.Paints();
         ASSERT_TRUE(run.Build());
-        EXPECT_EQ(repaints, 5 + 5);
-        repaints = 0;
+        EXPECT_EQ(window.Paints() - before, 5 + 5);
+        before = window.Paints();
         ASSERT_TRUE(run.Train());
-        EXPECT_EQ(repaints, redraw != 0 ? 2 * 3 * 5 : 0);
-        repaints = 0;
+        EXPECT_EQ(window.Paints() - before, redraw != 0 ? 2 * 3 * 5 : 0);
+        before = window.Paints();
         run.Dream_Cycle();
-        EXPECT_EQ(repaints, 2 * 5);
+        EXPECT_EQ(window.Paints() - before, 2 * 5);
     }
 }
 

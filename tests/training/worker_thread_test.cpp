@@ -99,12 +99,10 @@ TEST_F(Worker_Thread, RefusedSettingsAreNamedOnceAndNothingIsBuilt) {
         const char* settings;
         const char* named;
     };
+    // A size, and weights beyond this machine's memory. (What each refusal
+    // names: Settings_Problem and the fuzz corpus's expected outcomes.)
     const Case cases[] = {
-        {"0 5 4 1 1 10 0.1", "is 0"},
-        {"5 -2 4 1 1 10 0.1", "is -2"},
         {"5 5 3 1 1 10 0.1", "is 3"},
-        {"5 5 4 0 1 10 0.1", "is 0"},
-        {"46341 46341 4 1 1 10 0.1", "2147488281"},
         {"40000 40000 40000 40000 1 10 0.1", "40000 by 40000"},
     };
     for (const Case& refused : cases) {
