@@ -3,6 +3,13 @@
 // refresh: copying it there costs more than painting it. Whatever was
 // painted last is on the screen within one refresh, since the message loop
 // presents a waiting picture as soon as it is due.
+//
+// For the same reason a repaint asked for by another thread (UpdateWindow)
+// waits for the window's thread only when the picture may go to the screen
+// now. Within a refresh of the last one it could not reach the screen before
+// the next repaint replaced it: the request is left standing instead, and
+// the loop paints and presents once, when the picture is due, whatever was
+// asked for last.
 #include "platform_testing.h"
 #include "raster.h"
 #include "windowing.h"
@@ -10,14 +17,21 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace {
 
+uint64_t Now_Ms() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
 void Present(HWND window) {
     WINDOW_THREAD_ONLY();
     window->picture_changed = false;
-    window->last_present_ms = SDL_GetTicks64();
+    window->last_present_ms = Now_Ms();
     if (window->sdl == nullptr || window->picture == nullptr) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
     if (surface == nullptr) return;
@@ -33,25 +47,25 @@ void Present(HWND window) {
     SDL_UpdateWindowSurface(window->sdl);
 }
 
-uint64_t Milliseconds_Until_Present(HWND window) {
-    WINDOW_THREAD_ONLY();
+}  // namespace
+
+uint64_t windowing::Milliseconds_Until_Present(HWND window) {
     const uint64_t due = window->last_present_ms + window->present_interval_ms;
-    const uint64_t now = SDL_GetTicks64();
+    const uint64_t now = Now_Ms();
     return now >= due ? 0 : due - now;
 }
 
-}  // namespace
-
 uint64_t windowing::Present_Due_Windows(uint64_t fallback) {
     const auto waiting = Live_Windows_Where([](const HWND__& window) {
-        return window.owner == std::this_thread::get_id() && window.picture_changed;
+        return window.owner == std::this_thread::get_id() &&
+               (window.picture_changed || (window.top_level && window.visible && window.needs_paint));
     });
     uint64_t next = fallback;
     for (HWND window : waiting) {
         const uint64_t wait = Milliseconds_Until_Present(window);
-        if (wait == 0)
+        if (wait == 0 && window->picture_changed)
             Present(window);
-        else
+        else if (wait > 0)
             next = std::min(next, wait);
     }
     return next;
@@ -75,6 +89,11 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL erase) {
 BOOL UpdateWindow(HWND window) {
     if (!windowing::Is_Live(window)) return FALSE;
     if (!window->needs_paint || !window->visible) return TRUE;
+    if (!windowing::On_Thread_Of(window) && windowing::Milliseconds_Until_Present(window) > 0) {
+        // Merged into the paint the loop makes when the picture is due.
+        windowing::Wake_Window_Thread();
+        return TRUE;
+    }
     const bool painted = windowing::Run_On_Window_Thread(window, [window] {
         if (window->needs_paint && window->visible && !window->destroyed) window->procedure(window, WM_PAINT, 0, 0);
     });
@@ -106,11 +125,13 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
     HDC dc = paint->hdc;
     if (dc->kind == Dc_Kind::Window && windowing::Is_Live(window) && windowing::On_Thread_Of(window)) {
         window->picture_changed = true;
-        if (Milliseconds_Until_Present(window) == 0) Present(window);
+        if (windowing::Milliseconds_Until_Present(window) == 0) Present(window);
     }
     raster::Free_Dc(dc);
     return TRUE;
 }
+
+uint64_t testing_hooks::Milliseconds_Until_Present(HWND window) { return windowing::Milliseconds_Until_Present(window); }
 
 testing_hooks::Screen_Picture testing_hooks::Read_Screen(HWND window) {
     Screen_Picture shown;

@@ -99,7 +99,9 @@ HWND Window_Needing_Paint() {
     Window_Thread_State& ui = State();
     std::lock_guard<std::mutex> hold(ui.lock);
     for (const auto& window : ui.windows)
-        if (window->top_level && window->visible && !window->destroyed && window->needs_paint) return window.get();
+        if (window->top_level && window->visible && !window->destroyed && window->needs_paint &&
+            windowing::Milliseconds_Until_Present(window.get()) == 0)
+            return window.get();
     return nullptr;
 }
 

@@ -57,14 +57,14 @@ struct HWND__ {
     std::atomic<bool> erase{false};
     std::atomic<int> client_width{0};
     std::atomic<int> client_height{0};
+    std::atomic<uint64_t> last_present_ms{0};       // when its picture last went to the screen
+    std::atomic<uint64_t> present_interval_ms{16};  // one refresh of the display it stands on
 
     // The owner's alone.
     SDL_Window* sdl = nullptr;
     uint32_t sdl_id = 0;
     HBITMAP picture = nullptr;          // what the window shows: painted by BeginPaint's context
     bool picture_changed = false;       // painted since it was last copied to the screen
-    uint64_t last_present_ms = 0;       // when it was last copied to the screen (SDL ticks)
-    uint64_t present_interval_ms = 16;  // one refresh of the display it stands on
 
     // The title: any thread sets it, the owner shows it.
     void Set_Title(std::string text);
@@ -142,8 +142,12 @@ void Translate_Event(const SDL_Event& event);
 
 // ------------------------------------------------------ presenting.cpp
 
+// A window's picture goes to the screen at most once per display refresh:
+// the milliseconds until it may go again (0: now). Any thread may ask.
+uint64_t Milliseconds_Until_Present(HWND window);
 // Copies every changed picture that is due to the screen; the milliseconds
-// until the next one falls due, or fallback if none is waiting.
+// until the next one, or a paint waiting for its turn, falls due, or
+// fallback if none is waiting.
 uint64_t Present_Due_Windows(uint64_t fallback);
 // Takes the display's refresh interval for the window's pacing.
 void Measure_Refresh(HWND window);

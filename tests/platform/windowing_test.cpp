@@ -85,10 +85,19 @@ protected:
     }
 
     HWND Handle() const { return window->Handle(); }
+    // Waits, answering nothing, until the window's picture may go to the
+    // screen again.
+    void Let_The_Picture_Fall_Due() const {
+        std::this_thread::sleep_for(std::chrono::milliseconds(testing_hooks::Milliseconds_Until_Present(Handle()) + 2));
+    }
     std::unique_ptr<Test_Window> window;
 };
 
-TEST_F(Windowing, AnotherThreadsUpdateReturnsOnlyAfterTheWindowThreadHasPainted) {
+// Another thread's update waits for the window's thread to paint when the
+// picture may go to the screen; within a refresh of the last one it returns
+// at once, and the window's thread paints once when the picture falls due.
+TEST_F(Windowing, AnotherThreadsUpdateWaitsForThePaintOnlyWhenThePictureIsDue) {
+    Let_The_Picture_Fall_Due();
     const int before = seen.paints;
     std::atomic<int> paints_when_returned{-1};
     std::atomic<bool> returned{false};
@@ -104,6 +113,22 @@ TEST_F(Windowing, AnotherThreadsUpdateReturnsOnlyAfterTheWindowThreadHasPainted)
     other.join();
     EXPECT_EQ(paints_when_returned, before + 1);
     EXPECT_FALSE(seen.painted_on_other_thread);
+
+    // Just presented: three updates return without a paint, and are merged
+    // into one when the picture falls due.
+    ASSERT_GT(testing_hooks::Milliseconds_Until_Present(Handle()), 0u);
+    auto burst = std::async(std::launch::async, [&] {
+        for (int k = 0; k < 3; ++k) {
+            InvalidateRect(Handle(), nullptr, TRUE);
+            UpdateWindow(Handle());
+        }
+    });
+    EXPECT_EQ(burst.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(seen.paints, before + 1);
+    ASSERT_TRUE(Pump_Messages_Until(
+        [&] { return burst.wait_for(0s) == std::future_status::ready && seen.paints >= before + 2; }));
+    Pump_Messages_Until([] { return false; }, 50ms);
+    EXPECT_EQ(seen.paints, before + 2);
 }
 
 TEST_F(Windowing, AnUpdateWithNothingToRepaintReturnsWithoutTheWindowThread) {
@@ -116,6 +141,7 @@ TEST_F(Windowing, AnUpdateWithNothingToRepaintReturnsWithoutTheWindowThread) {
 }
 
 TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheWindowIsDestroyed) {
+    Let_The_Picture_Fall_Due();
     std::promise<BOOL> result;
     std::thread other([&] {
         InvalidateRect(Handle(), nullptr, TRUE);
@@ -135,6 +161,7 @@ TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheWindowIsDestroyed) {
 }
 
 TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheLoopEnds) {
+    Let_The_Picture_Fall_Due();
     std::promise<BOOL> result;
     std::thread other([&] {
         InvalidateRect(Handle(), nullptr, TRUE);
@@ -152,6 +179,7 @@ TEST_F(Windowing, AThreadWaitingForARepaintIsReleasedWhenTheLoopEnds) {
     ASSERT_EQ(answer.wait_for(5s), std::future_status::ready);
     other.join();
     // A thread asking after the loop has ended is refused at once.
+    Let_The_Picture_Fall_Due();
     std::thread late([&] {
         InvalidateRect(Handle(), nullptr, TRUE);
         EXPECT_FALSE(UpdateWindow(Handle()));
