@@ -1,6 +1,7 @@
 #include "network/layer_connection.h"
 
 #include "network/random_source.h"
+#include "network/weight_row_kernels.h"
 
 #include <cmath>
 
@@ -10,6 +11,7 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
     panel.reset();
     lower = new_lower;
     upper = new_upper;
+    kernel_set = Widest_Kernel_Set();
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     weights = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
@@ -34,6 +36,12 @@ void Layer_Connection::Destroy() {
     lower = nullptr;
     upper = nullptr;
     panel.reset();
+}
+
+bool Layer_Connection::Use_Kernel_Set(Kernel_Set set) {
+    if (!Kernel_Set_Available(set)) return false;
+    kernel_set = set;
+    return true;
 }
 
 void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {

@@ -8,6 +8,11 @@
 #include <cstdint>
 #include <memory>
 
+// Which versions of the vector kernels the fast rules run: plain scalar
+// loops, SSE2 or AVX2 (weight_row_kernels.h). Every set gives the same
+// results to the last bit.
+enum class Kernel_Set : uint8_t { plain, sse2, avx2 };
+
 struct Weight_Cell {
     double weight = -0.088;
     double spare = 0.0;  // never read
@@ -46,6 +51,11 @@ struct Layer_Connection {
     void Set_Weight(int32_t l, int32_t u, double value);
     void Weights_Changed();
 
+    // Chooses the vector kernels of this connection's rules; Create gives
+    // it the widest set the processor has. False, and no change, if the
+    // processor lacks the set.
+    bool Use_Kernel_Set(Kernel_Set set);
+
     int32_t Lower_Count() const { return lower != nullptr ? lower->Neuron_Count() : 0; }
     int32_t Upper_Count() const { return upper != nullptr ? upper->Neuron_Count() : 0; }
 
@@ -58,4 +68,5 @@ struct Layer_Connection {
     // Bookkeeping beside the weights for the fast rules: row l may hold a
     // weight that is infinite or not a number. Kept true by every change.
     std::unique_ptr<bool[]> row_may_be_non_finite;
+    Kernel_Set kernel_set = Kernel_Set::plain;
 };

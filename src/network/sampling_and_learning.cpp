@@ -132,7 +132,7 @@ void Layer_Connection::Sample_Up() {
             scratch.terms.push_back({weights[l].get(), static_cast<double>(state), false});
     }
     scratch.sums.resize(static_cast<size_t>(upper_count));
-    Accumulate_Columns(scratch.terms.data(), scratch.terms.size(), upper_count, scratch.sums.data());
+    Accumulate_Columns(kernel_set, scratch.terms.data(), scratch.terms.size(), upper_count, scratch.sums.data());
     Fire_Layer(*upper, scratch.sums.data());
 }
 

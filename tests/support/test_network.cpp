@@ -1,13 +1,26 @@
 #include "support/test_network.h"
 
 #include "network/random_source.h"
+#include "network/weight_row_kernels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
-Test_Network Make_Network(const std::vector<Layer_Shape>& shapes) {
+void Rule_Variant::Apply(Layer_Connection& connection) const {
+    if (!connection.Use_Kernel_Set(kernels))
+        throw std::runtime_error(std::string("this processor has no ") + Kernel_Set_Name(kernels) + " kernels");
+}
+
+std::string Rule_Variant::Name() const { return Kernel_Set_Name(kernels); }
+
+Rule_Variant Program_Variant() { return {Widest_Kernel_Set()}; }
+
+void PrintTo(const Rule_Variant& variant, std::ostream* out) { *out << variant.Name(); }
+
+Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Variant& variant) {
     Test_Network network;
     for (const Layer_Shape& shape : shapes) {
         auto layer = std::make_unique<Neuron_Layer>();
@@ -16,6 +29,7 @@ Test_Network Make_Network(const std::vector<Layer_Shape>& shapes) {
         if (network.layers.size() >= 2) {
             auto connection = std::make_unique<Layer_Connection>();
             connection->Create(network.layers[network.layers.size() - 2].get(), network.layers.back().get());
+            variant.Apply(*connection);
             network.connections.push_back(std::move(connection));
         }
     }
@@ -26,7 +40,9 @@ Test_Network Copy_Network(const Test_Network& original) {
     std::vector<Layer_Shape> shapes;
     for (const auto& layer : original.layers) shapes.push_back({layer->width, layer->height});
     const uint32_t random_state = Random_State();
-    Test_Network copy = Make_Network(shapes);
+    const Rule_Variant variant = original.connections.empty() ? Program_Variant()
+                                                              : Rule_Variant{original.connections[0]->kernel_set};
+    Test_Network copy = Make_Network(shapes, variant);
     Set_Random_State(random_state);
     for (size_t i = 0; i < shapes.size(); ++i) {
         const Neuron_Layer& from = *original.layers[i];
@@ -43,6 +59,19 @@ Test_Network Copy_Network(const Test_Network& original) {
         to.Weights_Changed();
     }
     return copy;
+}
+
+Small_Connection::Small_Connection(int32_t lower_count, int32_t upper_count, const Rule_Variant& variant) {
+    lower.Create(1, lower_count);
+    upper.Create(1, upper_count);
+    connection.Create(&lower, &upper);
+    variant.Apply(connection);
+}
+
+Small_Connection::~Small_Connection() {
+    connection.Destroy();
+    lower.Destroy();
+    upper.Destroy();
 }
 
 bool Same_States(const Neuron_Layer& a, const Neuron_Layer& b) {

@@ -9,8 +9,24 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// How a network's connections run their fast rules.
+struct Rule_Variant {
+    Kernel_Set kernels;
+
+    // Gives a built connection this variant's rules; throws if the
+    // processor cannot run them.
+    void Apply(Layer_Connection& connection) const;
+    std::string Name() const;
+};
+
+// The rules as the program runs them.
+Rule_Variant Program_Variant();
+
+void PrintTo(const Rule_Variant& variant, std::ostream* out);
 
 struct Layer_Shape {
     int32_t width;
@@ -25,11 +41,20 @@ struct Test_Network {
 // Builds the layers bottom-up and a connection between each pair of
 // neighbours, drawing the starting weights from this thread's random source
 // in the same order as the program's layer stack does.
-Test_Network Make_Network(const std::vector<Layer_Shape>& shapes);
+Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Variant& variant = Program_Variant());
 
-// A network with the same sizes, states and weights (bit for bit, spare
-// included). Draws nothing: the random source is left as it was.
+// A network with the same sizes, states, weights (bit for bit, spare
+// included) and rules. Draws nothing: the random source is left as it was.
 Test_Network Copy_Network(const Test_Network& original);
+
+// A lower layer of one column and an upper layer of one column, joined.
+struct Small_Connection {
+    Small_Connection(int32_t lower_count, int32_t upper_count, const Rule_Variant& variant = Program_Variant());
+    ~Small_Connection();
+    Neuron_Layer lower;
+    Neuron_Layer upper;
+    Layer_Connection connection;
+};
 
 // True if both networks have the same sizes and the same states and weight
 // cells bit for bit (a NaN matches only a NaN of the same bits).
