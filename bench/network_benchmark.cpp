@@ -75,7 +75,7 @@ const Warmed& Warmed_Network(const Network_Size& size, int32_t pass) {
     const Rule_Set rules = Program_Rules();
     for (int32_t p = 0; p <= pass; ++p)
         for (int32_t i = 0; i < warm_up_steps; ++i)
-            Training_Step(network, rules, p, Digit_Patterns()[i % pattern_count], Rate_At(i));
+            Training_Step(network, rules, p, Digit_Patterns()[i % pattern_count], Rate_At(i), Row_Order_Of_Step(i));
     const uint32_t random_state = Random_State();
     return made.emplace(key, Warmed{std::move(network), random_state}).first->second;
 }
@@ -102,7 +102,7 @@ void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32
             int32_t on = 0;
             for (uint8_t pixel : image) on += pixel;
             image_on += static_cast<double>(on) / static_cast<double>(image.size()) / sampled_steps;
-            Training_Step(sample, Program_Rules(), pass, image, Rate_At(step));
+            Training_Step(sample, Program_Rules(), pass, image, Rate_At(step), Row_Order_Of_Step(step));
             upper_on += On_Fraction(*sample.layers[pass + 1]) / sampled_steps;
         }
     }
@@ -111,7 +111,7 @@ void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32
     Set_Random_State(warmed.random_state);
     int32_t step = warm_up_steps;
     for (auto _ : state) {
-        Training_Step(network, rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
+        Training_Step(network, rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step), Row_Order_Of_Step(step));
         ++step;
     }
     state.SetItemsProcessed(state.iterations());
@@ -148,7 +148,7 @@ void Time_Matrix_Read(benchmark::State& state, bool sixth) {
             if (!sixth || (seed >> 8) % 6 == 0) listed.push_back(u);
         }
     std::vector<const Weight_Cell*> forwards;
-    for (int32_t l = 0; l < lower_count; ++l) forwards.push_back(connection.weights[l].get());
+    for (int32_t l = 0; l < lower_count; ++l) forwards.push_back(connection.weights[l]);
     const std::vector<const Weight_Cell*> backwards(forwards.rbegin(), forwards.rend());
     // The bytes each list makes a pass read.
     std::vector<int64_t> list_bytes;

@@ -4,9 +4,11 @@
 #include "network/weight_row_kernels.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
-    weights.reset();
+    weights.rows.reset();
     row_may_be_non_finite.reset();
     panel.reset();
     lower = new_lower;
@@ -14,16 +16,17 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
     kernel_set = Widest_Kernel_Set();
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
-    weights = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
+    weights.rows = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
     row_may_be_non_finite = std::make_unique<bool[]>(static_cast<size_t>(lower_count));
     for (int32_t l = 0; l < lower_count; ++l) {
-        weights[l] = std::make_unique<Weight_Cell[]>(static_cast<size_t>(upper_count));
+        weights.rows[l] = std::make_unique<Weight_Cell[]>(static_cast<size_t>(upper_count));
+        Weight_Cell* row = weights.Writable(l);
         if (upper_count > 0) {
             // The scale is the square root of the mean of the two counts,
             // rounded down, so the weights stay small for wide layers.
             const double scale = std::pow(static_cast<double>((lower_count + upper_count) / 2), 0.5);
             for (int32_t u = 0; u < upper_count; ++u)
-                weights[l][u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
+                row[u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
         }
     }
     panel = std::make_unique<On_Screen_Object_Bitmap[]>(1);
@@ -31,7 +34,7 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
 }
 
 void Layer_Connection::Destroy() {
-    weights.reset();
+    weights.rows.reset();
     row_may_be_non_finite.reset();
     lower = nullptr;
     upper = nullptr;
@@ -44,17 +47,21 @@ bool Layer_Connection::Use_Kernel_Set(Kernel_Set set) {
     return true;
 }
 
-void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
-    weights[l][u].weight = value;
-    if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
-}
-
-void Layer_Connection::Weights_Changed() {
+#if LAYERDREAM_CHECK_WEIGHTS
+void Layer_Connection::Check_Bookkeeping() const {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     for (int32_t l = 0; l < lower_count; ++l) {
-        bool non_finite = false;
-        for (int32_t u = 0; u < upper_count && !non_finite; ++u) non_finite = !std::isfinite(weights[l][u].weight);
-        row_may_be_non_finite[l] = non_finite;
+        if (row_may_be_non_finite[l]) continue;
+        for (int32_t u = 0; u < upper_count; ++u) {
+            if (!std::isfinite(weights[l][u].weight)) {
+                std::fprintf(stderr, "layer connection: weight [%d][%d] is %g, but its row is not marked\n", l, u,
+                             weights[l][u].weight);
+                std::abort();
+            }
+        }
     }
 }
+#else
+void Layer_Connection::Check_Bookkeeping() const {}
+#endif

@@ -5,8 +5,23 @@
 
 #include "network/neuron_layer.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
+
+// Builds with checks, the debug and sanitizer builds, verify after every
+// change of the weights that what the connection keeps beside the cells
+// matches them, and abort if it does not.
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LAYERDREAM_CHECK_WEIGHTS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LAYERDREAM_CHECK_WEIGHTS 1
+#endif
+#endif
+#ifndef LAYERDREAM_CHECK_WEIGHTS
+#define LAYERDREAM_CHECK_WEIGHTS 0
+#endif
 
 // Which versions of the vector kernels the fast rules run: plain scalar
 // loops, SSE2 or AVX2 (weight_row_kernels.h). Every set gives the same
@@ -21,6 +36,27 @@ struct Weight_Cell {
 // The firing probability of a neuron whose input sum is sum:
 // 1 / (1 + 2.71828182^-sum), with that base rather than e itself.
 double Firing_Probability(double sum);
+
+// The order in which Learn_From_Sample visits the rows of lower neurons that
+// are off; the results are the same either way. Alternating it between
+// training steps finds the rows the previous step read last still in the
+// cache.
+enum class Row_Order : uint8_t { ascending, descending };
+
+// The matrix as rows of cells: weights[l][u].weight joins lower neuron l to
+// upper neuron u. Anyone may read the cells this way; only the connection's
+// own operations write them (Set_Weight for everyone else), so that nothing
+// it keeps beside the cells can fall out of step with them.
+class Weight_Rows {
+public:
+    const Weight_Cell* operator[](int32_t l) const { return rows[l].get(); }
+    explicit operator bool() const { return rows != nullptr; }
+
+private:
+    friend struct Layer_Connection;
+    Weight_Cell* Writable(int32_t l) { return rows[l].get(); }
+    std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> rows;  // owned
+};
 
 struct Layer_Connection {
     // Releases whatever the connection held, joins the two layers and gives
@@ -43,13 +79,13 @@ struct Layer_Connection {
     // The learning half of a training step, once the upper layer holds its
     // sample: Update_Positive, Sample_Down and Update_Negative with the same
     // rate, giving the same weights, states and draws as the three in a row,
-    // but in one pass over the rows, each row changed while it is in the cache.
-    void Learn_From_Sample(double learning_rate);
+    // but in one pass over the rows, each row changed while it is in the
+    // cache. The order only decides the memory traffic.
+    void Learn_From_Sample(double learning_rate, Row_Order order);
 
-    // Writes one weight, keeping the fast rules' bookkeeping true. Anyone
-    // who writes weights[l][u].weight directly calls Weights_Changed after.
+    // Writes one weight and keeps the rules' bookkeeping true: the only way
+    // to change a weight from outside the rules.
     void Set_Weight(int32_t l, int32_t u, double value);
-    void Weights_Changed();
 
     // Chooses the vector kernels of this connection's rules; Create gives
     // it the widest set the processor has. False, and no change, if the
@@ -62,11 +98,27 @@ struct Layer_Connection {
     std::unique_ptr<On_Screen_Object_Bitmap[]> panel;  // one panel, owned
     Neuron_Layer* lower = nullptr;                     // not owned
     Neuron_Layer* upper = nullptr;                     // not owned
-    // weights[l][u] joins lower neuron l to upper neuron u; owned.
-    std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> weights;
+    Weight_Rows weights;
 
-    // Bookkeeping beside the weights for the fast rules: row l may hold a
-    // weight that is infinite or not a number. Kept true by every change.
+    // Whether row l may hold a weight that is infinite or not a number: the
+    // fast rules add such rows in full, since 0 × w is then not 0. Every row
+    // that does hold one is marked.
+    bool Row_May_Be_Non_Finite(int32_t l) const { return row_may_be_non_finite[l]; }
+    Kernel_Set Kernels() const { return kernel_set; }
+
+private:
     std::unique_ptr<bool[]> row_may_be_non_finite;
     Kernel_Set kernel_set = Kernel_Set::plain;
+
+    // Both updates: every weight whose two neurons are on, moved by the rule.
+    template <bool Positive>
+    void Update_Pairs_On(double learning_rate);
+    // In builds with checks: aborts if the bookkeeping beside the cells does
+    // not match them (a writer that forgot it).
+    void Check_Bookkeeping() const;
 };
+
+inline void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
+    weights.Writable(l)[u].weight = value;
+    if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
+}

@@ -43,18 +43,24 @@ constexpr double firing_base = 2.71828182;
 // Working storage of the rules, kept between calls so that training does not
 // allocate on every step. The rules run on the training thread only.
 struct Scratch {
-    std::vector<Neuron_State> states;
+    // Each layer's states in neuron index order.
+    std::vector<Neuron_State> upper_states;
     std::vector<Neuron_State> lower_states;
+    // The upper neurons that are on, in ascending index.
+    std::vector<int32_t> upper_on;
+    // The input sums of the layer being sampled, by neuron index.
     std::vector<double> sums;
-    std::vector<int32_t> listed;
-    std::vector<Row_Term> terms;
-    std::vector<const Weight_Cell*> rows;
-    std::vector<int32_t> row_indices;
-    std::vector<double> row_sums;
+    // Sample_Up: the rows that can change an upper sum, in ascending index.
+    std::vector<Row_Term> up_terms;
+    // Sample_Down: the rows summed over the upper neurons that are on, their
+    // lower neurons and their sums.
+    std::vector<const Weight_Cell*> listed_rows;
+    std::vector<int32_t> listed_row_neurons;
+    std::vector<double> listed_row_sums;
+    // Learn_From_Sample: the lower neurons in the order their rows are
+    // visited, and the draws of Sample_Down, by lower neuron.
+    std::vector<int32_t> visit_order;
     std::vector<int> draws;
-    // Learn_From_Sample visits the rows of lower neurons that are off from
-    // the last one down on every other call.
-    bool descending = false;
 };
 
 Scratch& Thread_Scratch() {
@@ -104,10 +110,10 @@ double Full_Row_Sum(const Weight_Cell* row, const Neuron_State* upper_states, in
 }
 
 // The indices of the neurons whose state is not 0, in ascending order.
-void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& listed) {
-    listed.clear();
-    for (size_t u = 0; u < states.size(); ++u)
-        if (states[u] != 0) listed.push_back(static_cast<int32_t>(u));
+void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on) {
+    on.clear();
+    for (size_t n = 0; n < states.size(); ++n)
+        if (states[n] != 0) on.push_back(static_cast<int32_t>(n));
 }
 
 }  // namespace
@@ -119,20 +125,21 @@ void Layer_Connection::Sample_Up() {
     const int32_t upper_count = Upper_Count();
     if (upper_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
-    Gather_States(*lower, scratch.states);
+    Gather_States(*lower, scratch.lower_states);
 
     // Every row that can change a sum, in ascending lower index.
-    scratch.terms.clear();
+    std::vector<Row_Term>& terms = scratch.up_terms;
+    terms.clear();
     for (int32_t l = 0; l < lower_count; ++l) {
-        const Neuron_State state = scratch.states[l];
+        const Neuron_State state = scratch.lower_states[l];
         const bool may_be_non_finite = row_may_be_non_finite[l];
         if (state == 1 && !may_be_non_finite)
-            scratch.terms.push_back({weights[l].get(), 1.0, true});
+            terms.push_back({weights[l], 1.0, true});
         else if (state != 0 || may_be_non_finite)
-            scratch.terms.push_back({weights[l].get(), static_cast<double>(state), false});
+            terms.push_back({weights[l], static_cast<double>(state), false});
     }
     scratch.sums.resize(static_cast<size_t>(upper_count));
-    Accumulate_Columns(kernel_set, scratch.terms.data(), scratch.terms.size(), upper_count, scratch.sums.data());
+    Accumulate_Columns(kernel_set, terms.data(), terms.size(), upper_count, scratch.sums.data());
     Fire_Layer(*upper, scratch.sums.data());
 }
 
@@ -141,73 +148,73 @@ void Layer_Connection::Sample_Down() {
     const int32_t upper_count = Upper_Count();
     if (lower_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
-    const bool binary = Gather_States(*upper, scratch.states);
-    const Neuron_State* upper_states = scratch.states.data();
+    const bool binary = Gather_States(*upper, scratch.upper_states);
+    const Neuron_State* upper_states = scratch.upper_states.data();
     scratch.sums.resize(static_cast<size_t>(lower_count));
     double* sums = scratch.sums.data();
 
-    // The upper neurons that are on, in ascending index: with states of 0 and
-    // 1 they are the only ones that add anything to a row with finite weights.
-    scratch.listed.clear();
-    for (int32_t u = 0; u < upper_count; ++u)
-        if (upper_states[u] != 0) scratch.listed.push_back(u);
+    // With states of 0 and 1 the upper neurons that are on are the only ones
+    // that add anything to a row with finite weights.
+    List_On(scratch.upper_states, scratch.upper_on);
 
     // The rows of lower neurons that are on come first: in training they have
     // just been read by Sample_Up and Update_Positive and are still in the
     // cache. The order of the rows changes nothing but the memory traffic.
-    std::vector<Neuron_State>& lower_states = scratch.lower_states;
-    Gather_States(*lower, lower_states);
-    scratch.rows.clear();
-    scratch.row_indices.clear();
-    for (int pass = 0; pass < 2; ++pass) {
-        const bool on = pass == 0;
+    Gather_States(*lower, scratch.lower_states);
+    const Neuron_State* lower_states = scratch.lower_states.data();
+    std::vector<const Weight_Cell*>& rows = scratch.listed_rows;
+    std::vector<int32_t>& neurons = scratch.listed_row_neurons;
+    rows.clear();
+    neurons.clear();
+    for (const bool on : {true, false}) {
         for (int32_t l = 0; l < lower_count; ++l) {
             if ((lower_states[l] != 0) != on) continue;
             if (binary && !row_may_be_non_finite[l]) {
-                scratch.rows.push_back(weights[l].get());
-                scratch.row_indices.push_back(l);
+                rows.push_back(weights[l]);
+                neurons.push_back(l);
             } else {
-                sums[l] = Full_Row_Sum(weights[l].get(), upper_states, upper_count);
+                sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
             }
         }
     }
-    scratch.row_sums.resize(scratch.rows.size());
-    Sum_Listed_Weights(scratch.rows.data(), scratch.rows.size(), scratch.listed.data(), scratch.listed.size(),
-                       scratch.row_sums.data());
-    for (size_t i = 0; i < scratch.rows.size(); ++i) sums[scratch.row_indices[i]] = scratch.row_sums[i];
+    scratch.listed_row_sums.resize(rows.size());
+    Sum_Listed_Weights(rows.data(), rows.size(), scratch.upper_on.data(), scratch.upper_on.size(),
+                       scratch.listed_row_sums.data());
+    for (size_t i = 0; i < rows.size(); ++i) sums[neurons[i]] = scratch.listed_row_sums[i];
 
     Fire_Layer(*lower, sums);
 }
 
-void Layer_Connection::Update_Positive(double learning_rate) {
+// Each pair's weight changes at most once and depends on nothing but itself,
+// so the rows are taken in any order and only the cells of upper neurons
+// that are on are visited.
+template <bool Positive>
+void Layer_Connection::Update_Pairs_On(double learning_rate) {
     const int32_t lower_count = Lower_Count();
     Scratch& scratch = Thread_Scratch();
-    Gather_States(*upper, scratch.states);
-    List_On(scratch.states, scratch.listed);
-    if (scratch.listed.empty()) return;
-    Gather_States(*lower, scratch.states);
-    for (int32_t l = 0; l < lower_count; ++l) {
-        if (scratch.states[l] == 0) continue;
-        if (Update_Listed_Positive(weights[l].get(), scratch.listed.data(), scratch.listed.size(), learning_rate))
-            row_may_be_non_finite[l] = true;
+    Gather_States(*upper, scratch.upper_states);
+    List_On(scratch.upper_states, scratch.upper_on);
+    if (scratch.upper_on.empty()) return;
+    Gather_States(*lower, scratch.lower_states);
+    const int32_t* upper_on = scratch.upper_on.data();
+    const size_t upper_on_count = scratch.upper_on.size();
+    for (int32_t k = 0; k < lower_count; ++k) {
+        // The negative update follows Sample_Down in training, which reads the
+        // rows in ascending order: from the last row down, those it read last
+        // are the ones still in the cache.
+        const int32_t l = Positive ? k : lower_count - 1 - k;
+        if (scratch.lower_states[l] == 0) continue;
+        Weight_Cell* row = weights.Writable(l);
+        const bool non_finite = Positive ? Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate)
+                                         : Update_Listed_Negative(row, upper_on, upper_on_count, learning_rate);
+        if (non_finite) row_may_be_non_finite[l] = true;
     }
+    Check_Bookkeeping();
 }
 
-void Layer_Connection::Update_Negative(double learning_rate) {
-    const int32_t lower_count = Lower_Count();
-    Scratch& scratch = Thread_Scratch();
-    Gather_States(*upper, scratch.states);
-    List_On(scratch.states, scratch.listed);
-    if (scratch.listed.empty()) return;
-    Gather_States(*lower, scratch.states);
-    // From the last row down: those Sample_Down read last are the ones still
-    // in the cache.
-    for (int32_t l = lower_count - 1; l >= 0; --l) {
-        if (scratch.states[l] == 0) continue;
-        if (Update_Listed_Negative(weights[l].get(), scratch.listed.data(), scratch.listed.size(), learning_rate))
-            row_may_be_non_finite[l] = true;
-    }
-}
+void Layer_Connection::Update_Positive(double learning_rate) { Update_Pairs_On<true>(learning_rate); }
+
+void Layer_Connection::Update_Negative(double learning_rate) { Update_Pairs_On<false>(learning_rate); }
 
 // Update_Positive, Sample_Down and Update_Negative give row l results that
 // depend on nothing but that row, the upper states (which none of them
@@ -222,19 +229,19 @@ void Layer_Connection::Update_Negative(double learning_rate) {
 // the upper neurons that are on even if that update makes one of its weights
 // infinite or NaN: the update changes no other cell, so the products of the
 // neurons that are off are still ±0 and still change nothing.
-void Layer_Connection::Learn_From_Sample(double learning_rate) {
+void Layer_Connection::Learn_From_Sample(double learning_rate, Row_Order order) {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     if (lower_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
-    const bool binary = Gather_States(*upper, scratch.states);
-    const Neuron_State* upper_states = scratch.states.data();
+    const bool binary = Gather_States(*upper, scratch.upper_states);
+    const Neuron_State* upper_states = scratch.upper_states.data();
     // Both updates change the cells of the upper neurons that are on,
     // whatever their states; with states of 0 and 1 those are also the only
     // cells the sum of a row with finite weights needs.
-    List_On(scratch.states, scratch.listed);
-    const int32_t* listed = scratch.listed.data();
-    const size_t listed_count = scratch.listed.size();
+    List_On(scratch.upper_states, scratch.upper_on);
+    const int32_t* upper_on = scratch.upper_on.data();
+    const size_t upper_on_count = scratch.upper_on.size();
     std::vector<Neuron_State>& lower_states = scratch.lower_states;
     Gather_States(*lower, lower_states);
 
@@ -243,18 +250,15 @@ void Layer_Connection::Learn_From_Sample(double learning_rate) {
     for (int& draw : draws) draw = Draw_Random();
 
     // The rows of lower neurons that are on come first: Sample_Up has just
-    // read them whole. The others follow from the end where the previous
-    // call left off, as the rows it read last may still be in the cache.
-    const bool descending = scratch.descending;
-    scratch.descending = !descending;
-    std::vector<int32_t>& order = scratch.row_indices;
-    order.clear();
+    // read them whole. The others follow in the order asked for.
+    std::vector<int32_t>& visit_order = scratch.visit_order;
+    visit_order.clear();
     for (int32_t l = 0; l < lower_count; ++l)
-        if (lower_states[l] != 0) order.push_back(l);
-    const size_t on_count = order.size();
+        if (lower_states[l] != 0) visit_order.push_back(l);
+    const size_t on_count = visit_order.size();
     for (int32_t k = 0; k < lower_count; ++k) {
-        const int32_t l = descending ? lower_count - 1 - k : k;
-        if (lower_states[l] == 0) order.push_back(l);
+        const int32_t l = order == Row_Order::descending ? lower_count - 1 - k : k;
+        if (lower_states[l] == 0) visit_order.push_back(l);
     }
 
     // The rows go through in groups, whose sums are built side by side.
@@ -267,24 +271,25 @@ void Layer_Connection::Learn_From_Sample(double learning_rate) {
         for (size_t i = 0; i < count; ++i) {
             const int32_t l = group_rows[i];
             quick[i] = binary && !row_may_be_non_finite[l];
-            if (quick[i]) quick_rows[quick_count++] = weights[l].get();
+            if (quick[i]) quick_rows[quick_count++] = weights.Writable(l);
         }
         bool quick_non_finite = false;
         if (lower_on)
-            quick_non_finite = Update_Positive_And_Sum_Listed(quick_rows, quick_count, listed, listed_count,
+            quick_non_finite = Update_Positive_And_Sum_Listed(quick_rows, quick_count, upper_on, upper_on_count,
                                                               learning_rate, quick_sums);
         else
-            Sum_Listed_Weights(quick_rows, quick_count, listed, listed_count, quick_sums);
+            Sum_Listed_Weights(quick_rows, quick_count, upper_on, upper_on_count, quick_sums);
 
         double sums[group];
         for (size_t i = 0, q = 0; i < count; ++i) {
             const int32_t l = group_rows[i];
-            Weight_Cell* row = weights[l].get();
+            Weight_Cell* row = weights.Writable(l);
             if (quick[i]) {
                 sums[i] = quick_sums[q++];
-                if (quick_non_finite && Listed_Non_Finite(row, listed, listed_count)) row_may_be_non_finite[l] = true;
+                if (quick_non_finite && Listed_Non_Finite(row, upper_on, upper_on_count))
+                    row_may_be_non_finite[l] = true;
             } else {
-                if (lower_on && Update_Listed_Positive(row, listed, listed_count, learning_rate))
+                if (lower_on && Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate))
                     row_may_be_non_finite[l] = true;
                 sums[i] = Full_Row_Sum(row, upper_states, upper_count);
             }
@@ -292,13 +297,15 @@ void Layer_Connection::Learn_From_Sample(double learning_rate) {
         for (size_t i = 0; i < count; ++i) {
             const int32_t l = group_rows[i];
             lower_states[l] = Fires(sums[i], draws[l]);
-            if (lower_states[l] != 0 && Update_Listed_Negative(weights[l].get(), listed, listed_count, learning_rate))
+            if (lower_states[l] != 0 &&
+                Update_Listed_Negative(weights.Writable(l), upper_on, upper_on_count, learning_rate))
                 row_may_be_non_finite[l] = true;
         }
     };
     for (size_t start = 0; start < on_count; start += group)
-        visit_group(order.data() + start, std::min(group, on_count - start), true);
-    for (size_t start = on_count; start < order.size(); start += group)
-        visit_group(order.data() + start, std::min(group, order.size() - start), false);
+        visit_group(visit_order.data() + start, std::min(group, on_count - start), true);
+    for (size_t start = on_count; start < visit_order.size(); start += group)
+        visit_group(visit_order.data() + start, std::min(group, visit_order.size() - start), false);
     Scatter_States(*lower, lower_states.data());
+    Check_Bookkeeping();
 }

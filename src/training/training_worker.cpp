@@ -172,8 +172,9 @@ bool Training_Run::Train() {
             images.Read_Next_Image(*stack.layers[0]);
             for (int32_t c = 0; c <= p; ++c) stack.connections[c]->Sample_Up();
             // Update_Positive, Sample_Down and Update_Negative of connection p,
-            // in one pass over its weights.
-            stack.connections[p]->Learn_From_Sample(rate);
+            // in one pass over its weights, visiting its rows from alternate
+            // ends on alternate steps.
+            stack.connections[p]->Learn_From_Sample(rate, i % 2 == 0 ? Row_Order::ascending : Row_Order::descending);
             if (settings.redraw_during_training != 0) stack.Show_All();
             progress->Training(p, i + 1, steps);
         }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -33,6 +34,12 @@ struct Built_Connection {
     Neuron_Layer upper;
     Layer_Connection connection;
 };
+
+// The cells can be read as weights[l][u].weight but not written that way:
+// a weight changed from outside goes through Set_Weight, which keeps the
+// connection's bookkeeping beside the cells true.
+static_assert(std::is_same_v<decltype(std::declval<Layer_Connection&>().weights[0]), const Weight_Cell*>);
+static_assert(!std::is_assignable_v<decltype((std::declval<Layer_Connection&>().weights[0][0].weight)), double>);
 
 TEST(Network_Layer_Connection, StartingWeightsOf784By100) {
     Built_Connection built(784, 100);
@@ -117,7 +124,7 @@ TEST(Network_Layer_Connection, CreateAgainWithOtherLayers) {
     EXPECT_EQ(built.connection.panel[0].picture.bitmap_width, 6);
     EXPECT_EQ(built.connection.weights[0][0].weight, ((41 / 32767.0) * 2 - 1) / std::pow(5.0, 0.5));
     built.connection.Destroy();
-    EXPECT_EQ(built.connection.weights, nullptr);
+    EXPECT_FALSE(built.connection.weights);
     EXPECT_EQ(built.connection.lower, nullptr);
     EXPECT_EQ(built.connection.upper, nullptr);
     EXPECT_EQ(built.connection.panel, nullptr);

@@ -106,7 +106,7 @@ void Prepare_States(Test_Network& network, const Learning_Case& c, int32_t step)
 // is not finite and the other does not, or -1.
 int32_t First_Bookkeeping_Difference(const Layer_Connection& a, const Layer_Connection& b) {
     for (int32_t l = 0; l < a.Lower_Count(); ++l)
-        if (a.row_may_be_non_finite[l] != b.row_may_be_non_finite[l]) return l;
+        if (a.Row_May_Be_Non_Finite(l) != b.Row_May_Be_Non_Finite(l)) return l;
     return -1;
 }
 
@@ -156,7 +156,7 @@ TEST_P(Network_Learn_From_Sample, EqualsTheThreeRulesInARow) {
         const std::vector<Neuron_State> lower_before = States_Of(*in_one.layers[0]);
 
         const double rate = c.rate - (static_cast<double>(step) / c.steps) * c.rate;
-        one.Learn_From_Sample(rate);
+        one.Learn_From_Sample(rate, Row_Order_Of_Step(step));
         const uint32_t after_one = Random_State();
         Set_Random_State(sampled);
         three.Update_Positive(rate);

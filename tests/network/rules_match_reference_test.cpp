@@ -27,7 +27,7 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 // The random state after each pass up and after the learning half of one
 // training step.
 std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                                  double rate, uint32_t start) {
+                                  double rate, Row_Order order, uint32_t start) {
     std::vector<uint32_t> trace;
     Set_Random_State(start);
     Load_Pattern(*network.layers[0], input);
@@ -35,7 +35,7 @@ std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, 
         rules.sample_up(*network.connections[c]);
         trace.push_back(Random_State());
     }
-    Learn_From_Sample(rules, *network.connections[p], rate);
+    Learn_From_Sample(rules, *network.connections[p], rate, order);
     trace.push_back(Random_State());
     return trace;
 }
@@ -57,8 +57,7 @@ std::vector<uint32_t> Traced_Dream(Test_Network& network, const Rule_Set& rules,
     return trace;
 }
 
-// A weight written into both networks: through Set_Weight into the
-// program's, directly into the reference's.
+// A weight written into both networks.
 struct Injection {
     int32_t step;  // of the pass
     int32_t pass;
@@ -103,7 +102,7 @@ void Inject(Test_Network& program, Test_Network& reference, const Injection& inj
     const int32_t l = injection.lower % p.Lower_Count();
     const int32_t u = injection.upper % p.Upper_Count();
     p.Set_Weight(l, u, injection.value);
-    r.weights[l][u].weight = injection.value;
+    r.Set_Weight(l, u, injection.value);
 }
 
 // Runs the plan on the program's rules and the reference side by side and
@@ -122,8 +121,9 @@ void Run_Plan(const Plan& plan, const Rule_Set& program_rules, const Rule_Varian
             const double rate = plan.first_rate - (static_cast<double>(i) / plan.steps) * plan.first_rate;
             const Pattern input = Input_For_Step(plan.shapes[0], i);
             const uint32_t start = Random_State();
-            const auto program_trace = Traced_Step(program, program_rules, p, input, rate, start);
-            const auto reference_trace = Traced_Step(reference, reference_rules, p, input, rate, start);
+            const Row_Order order = Row_Order_Of_Step(i);
+            const auto program_trace = Traced_Step(program, program_rules, p, input, rate, order, start);
+            const auto reference_trace = Traced_Step(reference, reference_rules, p, input, rate, order, start);
             ASSERT_EQ(program_trace, reference_trace) << "draws differ in pass " << p << ", step " << i;
             ASSERT_EQ(First_Difference(program, reference), "") << "pass " << p << ", step " << i;
         }
@@ -214,24 +214,23 @@ TEST_P(Network_Rules_Match_Reference, OnAWideNetwork) {
     }
 }
 
-// Weights written directly into the matrix, made known with Weights_Changed.
-TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenDirectly) {
+// Weights that are not finite written before any step.
+TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenBeforeTraining) {
     for (const bool in_one : {true, false}) {
         SCOPED_TRACE(in_one ? "learning in one pass" : "learning step by step");
         Set_Random_State(1);
         Test_Network program = Make_Network({{28, 28}, {10, 10}, {8, 8}}, Variant());
         Layer_Connection& first = *program.connections[0];
-        first.weights[3][4].weight = infinity;
-        first.weights[700][99].weight = not_a_number;
-        first.weights[401][0].weight = -infinity;
-        first.Weights_Changed();
+        first.Set_Weight(3, 4, infinity);
+        first.Set_Weight(700, 99, not_a_number);
+        first.Set_Weight(401, 0, -infinity);
         Test_Network reference = Copy_Network(program);
         for (int32_t i = 0; i < 40; ++i) {
             const uint32_t start = Random_State();
             const Pattern input = Input_For_Step({28, 28}, i);
             const int32_t p = i < 20 ? 0 : 1;
-            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, start),
-                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, start));
+            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, Row_Order_Of_Step(i), start),
+                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, Row_Order_Of_Step(i), start));
             ASSERT_EQ(First_Difference(program, reference), "") << "step " << i;
         }
     }

@@ -41,7 +41,7 @@ Test_Network Copy_Network(const Test_Network& original) {
     for (const auto& layer : original.layers) shapes.push_back({layer->width, layer->height});
     const uint32_t random_state = Random_State();
     const Rule_Variant variant = original.connections.empty() ? Program_Variant()
-                                                              : Rule_Variant{original.connections[0]->kernel_set};
+                                                              : Rule_Variant{original.connections[0]->Kernels()};
     Test_Network copy = Make_Network(shapes, variant);
     Set_Random_State(random_state);
     for (size_t i = 0; i < shapes.size(); ++i) {
@@ -53,10 +53,8 @@ Test_Network Copy_Network(const Test_Network& original) {
     for (size_t i = 0; i < original.connections.size(); ++i) {
         const Layer_Connection& from = *original.connections[i];
         Layer_Connection& to = *copy.connections[i];
-        const int32_t upper_count = from.Upper_Count();
         for (int32_t l = 0; l < from.Lower_Count(); ++l)
-            std::memcpy(to.weights[l].get(), from.weights[l].get(), sizeof(Weight_Cell) * upper_count);
-        to.Weights_Changed();
+            for (int32_t u = 0; u < from.Upper_Count(); ++u) to.Set_Weight(l, u, from.weights[l][u].weight);
     }
     return copy;
 }
@@ -85,7 +83,7 @@ bool Same_Weights(const Layer_Connection& a, const Layer_Connection& b) {
     if (a.Lower_Count() != b.Lower_Count() || a.Upper_Count() != b.Upper_Count()) return false;
     const size_t row_bytes = sizeof(Weight_Cell) * static_cast<size_t>(a.Upper_Count());
     for (int32_t l = 0; l < a.Lower_Count(); ++l)
-        if (std::memcmp(a.weights[l].get(), b.weights[l].get(), row_bytes) != 0) return false;
+        if (std::memcmp(a.weights[l], b.weights[l], row_bytes) != 0) return false;
     return true;
 }
 
@@ -235,7 +233,9 @@ void Load_Pattern(Neuron_Layer& layer, const Pattern& pattern) {
 
 Rule_Set Program_Rules() {
     Rule_Set rules = Program_Rules_Step_By_Step();
-    rules.learn_from_sample = [](Layer_Connection& c, double rate) { c.Learn_From_Sample(rate); };
+    rules.learn_from_sample = [](Layer_Connection& c, double rate, Row_Order order) {
+        c.Learn_From_Sample(rate, order);
+    };
     return rules;
 }
 
@@ -248,9 +248,9 @@ Rule_Set Program_Rules_Step_By_Step() {
     };
 }
 
-void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate) {
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate, Row_Order order) {
     if (rules.learn_from_sample != nullptr) {
-        rules.learn_from_sample(connection, learning_rate);
+        rules.learn_from_sample(connection, learning_rate, order);
         return;
     }
     rules.update_positive(connection, learning_rate);
@@ -258,9 +258,11 @@ void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, doub
     rules.update_negative(connection, learning_rate);
 }
 
+Row_Order Row_Order_Of_Step(int32_t step) { return step % 2 == 0 ? Row_Order::ascending : Row_Order::descending; }
+
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                   double learning_rate) {
+                   double learning_rate, Row_Order order) {
     Load_Pattern(*network.layers[0], input);
     for (int32_t c = 0; c <= p; ++c) rules.sample_up(*network.connections[c]);
-    Learn_From_Sample(rules, *network.connections[p], learning_rate);
+    Learn_From_Sample(rules, *network.connections[p], learning_rate, order);
 }

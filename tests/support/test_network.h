@@ -92,7 +92,7 @@ struct Rule_Set {
     void (*sample_down)(Layer_Connection&);
     void (*update_positive)(Layer_Connection&, double);
     void (*update_negative)(Layer_Connection&, double);
-    void (*learn_from_sample)(Layer_Connection&, double) = nullptr;
+    void (*learn_from_sample)(Layer_Connection&, double, Row_Order) = nullptr;
 };
 
 // The program's own rules, the members of Layer_Connection, with the
@@ -102,13 +102,17 @@ Rule_Set Program_Rules();
 Rule_Set Program_Rules_Step_By_Step();
 
 // The learning half of a training step on one connection whose upper layer
-// holds its sample: the set's learn_from_sample, or else its update_positive,
-// sample_down and update_negative in a row.
-void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate);
+// holds its sample: the set's learn_from_sample with the rows in the given
+// order, or else its update_positive, sample_down and update_negative in a
+// row.
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate, Row_Order order);
+
+// The order of the rows the worker gives Learn_From_Sample at each step.
+Row_Order Row_Order_Of_Step(int32_t step);
 
 // The worker's training step of pass p: the pattern into layer 0, sampled up
 // through connections 0 to p, the positive update of connection p, its lower
 // layer sampled down again and the negative update (the set's
-// learn_from_sample where it has one).
+// learn_from_sample where it has one, with the rows in the given order).
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                   double learning_rate);
+                   double learning_rate, Row_Order order);
