@@ -6,10 +6,19 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count) {
+    (void)lower_count;
+    (void)upper_count;
+    return Weight_Layout::rows_and_columns;
+}
 
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
     weights.rows.reset();
     row_may_be_non_finite.reset();
+    column_storage.reset();
+    columns = nullptr;
     panel.reset();
     lower = new_lower;
     upper = new_upper;
@@ -29,13 +38,39 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
                 row[u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
         }
     }
+    if (Default_Weight_Layout(lower_count, upper_count) == Weight_Layout::rows_and_columns) Make_Columns();
     panel = std::make_unique<On_Screen_Object_Bitmap[]>(1);
     panel[0].Setup(lower_count, upper_count);
+}
+
+void Layer_Connection::Make_Columns() {
+    const size_t lower_count = static_cast<size_t>(Lower_Count());
+    const size_t upper_count = static_cast<size_t>(Upper_Count());
+    // Columns of a multiple of eight doubles start on a cache line when the
+    // first one does: room for the first to be moved up to one.
+    constexpr size_t line_doubles = 64 / sizeof(double);
+    column_storage = std::make_unique<double[]>(lower_count * upper_count + line_doubles);
+    const uintptr_t address = reinterpret_cast<uintptr_t>(column_storage.get());
+    columns = column_storage.get() + (64 - address % 64) % 64 / sizeof(double);
+    for (size_t l = 0; l < lower_count; ++l) {
+        const Weight_Cell* row = weights[static_cast<int32_t>(l)];
+        for (size_t u = 0; u < upper_count; ++u) columns[u * lower_count + l] = row[u].weight;
+    }
+}
+
+void Layer_Connection::Use_Layout(Weight_Layout layout) {
+    if (layout == Layout()) return;
+    column_storage.reset();
+    columns = nullptr;
+    if (layout == Weight_Layout::rows_and_columns) Make_Columns();
+    Check_Bookkeeping();
 }
 
 void Layer_Connection::Destroy() {
     weights.rows.reset();
     row_may_be_non_finite.reset();
+    column_storage.reset();
+    columns = nullptr;
     lower = nullptr;
     upper = nullptr;
     panel.reset();
@@ -52,11 +87,16 @@ void Layer_Connection::Check_Bookkeeping() const {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     for (int32_t l = 0; l < lower_count; ++l) {
-        if (row_may_be_non_finite[l]) continue;
         for (int32_t u = 0; u < upper_count; ++u) {
-            if (!std::isfinite(weights[l][u].weight)) {
+            const double weight = weights[l][u].weight;
+            if (!row_may_be_non_finite[l] && !std::isfinite(weight)) {
                 std::fprintf(stderr, "layer connection: weight [%d][%d] is %g, but its row is not marked\n", l, u,
-                             weights[l][u].weight);
+                             weight);
+                std::abort();
+            }
+            if (columns != nullptr && std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
+                std::fprintf(stderr, "layer connection: weight [%d][%d] is %.17g, but %.17g in its column\n", l, u,
+                             weight, Column(u)[l]);
                 std::abort();
             }
         }

@@ -46,8 +46,11 @@ struct Scratch {
     // Each layer's states in neuron index order.
     std::vector<Neuron_State> upper_states;
     std::vector<Neuron_State> lower_states;
-    // The upper neurons that are on, in ascending index.
+    // The upper neurons that are on, in ascending index; the lower ones that
+    // are on before Sample_Down, and those that are on after it.
     std::vector<int32_t> upper_on;
+    std::vector<int32_t> lower_on;
+    std::vector<int32_t> lower_on_after;
     // The input sums of the layer being sampled, by neuron index.
     std::vector<double> sums;
     // Sample_Up: the rows that can change an upper sum, in ascending index.
@@ -57,9 +60,14 @@ struct Scratch {
     std::vector<const Weight_Cell*> listed_rows;
     std::vector<int32_t> listed_row_neurons;
     std::vector<double> listed_row_sums;
+    // Sample_Down and Learn_From_Sample with a copy by column: the columns
+    // of the upper neurons that are on.
+    std::vector<const double*> summed_columns;
     // Learn_From_Sample: the lower neurons in the order their rows are
-    // visited, and the draws of Sample_Down, by lower neuron.
+    // visited, those whose rows are summed in full, and the draws of
+    // Sample_Down, by lower neuron.
     std::vector<int32_t> visit_order;
+    std::vector<int32_t> full_sum_rows;
     std::vector<int> draws;
 };
 
@@ -116,6 +124,16 @@ void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on) 
         if (states[n] != 0) on.push_back(static_cast<int32_t>(n));
 }
 
+// scratch.sums[l] = the sum of the listed columns' entries l, added from 0
+// in the order of the list.
+void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, Scratch& scratch) {
+    std::fill(scratch.sums.begin(), scratch.sums.end(), 0.0);
+    std::vector<const double*>& summed = scratch.summed_columns;
+    summed.clear();
+    for (const int32_t u : listed) summed.push_back(connection.Column(u));
+    Add_Columns(connection.Kernels(), summed.data(), summed.size(), connection.Lower_Count(), scratch.sums.data());
+}
+
 }  // namespace
 
 double Firing_Probability(double sum) { return 1 / (1 + std::pow(firing_base, -sum)); }
@@ -144,9 +162,41 @@ void Layer_Connection::Sample_Up() {
 }
 
 void Layer_Connection::Sample_Down() {
+    if (Lower_Count() <= 0) return;
+    if (columns != nullptr)
+        Sample_Down_By_Columns();
+    else
+        Sample_Down_By_Rows();
+}
+
+// With states of 0 and 1, each lower sum is the sum of the weights of the
+// upper neurons that are on, in ascending upper index: those columns added
+// whole, element by element. Rows that may hold a weight that is not finite,
+// and every row when a state is neither 0 nor 1, are summed in full.
+void Layer_Connection::Sample_Down_By_Columns() {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
-    if (lower_count <= 0) return;
+    Scratch& scratch = Thread_Scratch();
+    const bool binary = Gather_States(*upper, scratch.upper_states);
+    scratch.sums.resize(static_cast<size_t>(lower_count));
+    double* sums = scratch.sums.data();
+    if (binary) {
+        List_On(scratch.upper_states, scratch.upper_on);
+        Sum_Columns(*this, scratch.upper_on, scratch);
+        for (int32_t l = 0; l < lower_count; ++l)
+            if (row_may_be_non_finite[l]) sums[l] = Full_Row_Sum(weights[l], scratch.upper_states.data(), upper_count);
+    } else {
+        for (int32_t l = 0; l < lower_count; ++l)
+            sums[l] = Full_Row_Sum(weights[l], scratch.upper_states.data(), upper_count);
+    }
+    Fire_Layer(*lower, sums);
+}
+
+// Each lower sum over the upper neurons that are on, a few rows side by
+// side, the scattered cells of the listed neurons one at a time.
+void Layer_Connection::Sample_Down_By_Rows() {
+    const int32_t lower_count = Lower_Count();
+    const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
     const bool binary = Gather_States(*upper, scratch.upper_states);
     const Neuron_State* upper_states = scratch.upper_states.data();
@@ -185,6 +235,25 @@ void Layer_Connection::Sample_Down() {
     Fire_Layer(*lower, sums);
 }
 
+template <bool Positive>
+bool Layer_Connection::Update_Cells(int32_t l, const int32_t* listed, size_t listed_count, double learning_rate) {
+    Weight_Cell* row = weights.Writable(l);
+    return Positive ? Update_Listed_Positive(row, listed, listed_count, learning_rate)
+                    : Update_Listed_Negative(row, listed, listed_count, learning_rate);
+}
+
+// The copy by column is updated where it lies, column by column over the
+// listed lower neurons, rather than beside each row's cells, where every
+// cell's entry would be in another column and on another page.
+template <bool Positive>
+void Layer_Connection::Update_Column(int32_t u, const std::vector<int32_t>& lower_listed, double learning_rate) {
+    double* column = columns + static_cast<size_t>(u) * Lower_Count();
+    if (Positive)
+        Update_Column_Positive(column, lower_listed.data(), lower_listed.size(), learning_rate);
+    else
+        Update_Column_Negative(column, lower_listed.data(), lower_listed.size(), learning_rate);
+}
+
 // Each pair's weight changes at most once and depends on nothing but itself,
 // so the rows are taken in any order and only the cells of upper neurons
 // that are on are visited.
@@ -204,10 +273,11 @@ void Layer_Connection::Update_Pairs_On(double learning_rate) {
         // are the ones still in the cache.
         const int32_t l = Positive ? k : lower_count - 1 - k;
         if (scratch.lower_states[l] == 0) continue;
-        Weight_Cell* row = weights.Writable(l);
-        const bool non_finite = Positive ? Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate)
-                                         : Update_Listed_Negative(row, upper_on, upper_on_count, learning_rate);
-        if (non_finite) row_may_be_non_finite[l] = true;
+        if (Update_Cells<Positive>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    }
+    if (columns != nullptr) {
+        List_On(scratch.lower_states, scratch.lower_on);
+        for (const int32_t u : scratch.upper_on) Update_Column<Positive>(u, scratch.lower_on, learning_rate);
     }
     Check_Bookkeeping();
 }
@@ -230,9 +300,16 @@ void Layer_Connection::Update_Negative(double learning_rate) { Update_Pairs_On<f
 // infinite or NaN: the update changes no other cell, so the products of the
 // neurons that are off are still ±0 and still change nothing.
 void Layer_Connection::Learn_From_Sample(double learning_rate, Row_Order order) {
+    if (Lower_Count() <= 0) return;
+    if (columns != nullptr)
+        Learn_By_Columns(learning_rate);
+    else
+        Learn_By_Rows(learning_rate, order);
+}
+
+void Layer_Connection::Learn_By_Rows(double learning_rate, Row_Order order) {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
-    if (lower_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
     const bool binary = Gather_States(*upper, scratch.upper_states);
     const Neuron_State* upper_states = scratch.upper_states.data();
@@ -309,3 +386,71 @@ void Layer_Connection::Learn_From_Sample(double learning_rate, Row_Order order) 
     Scatter_States(*lower, lower_states.data());
     Check_Bookkeeping();
 }
+
+// With a copy by column the three rules are taken one after the other, each
+// over few cache lines: the positive update of the rows of lower neurons that
+// are on (which Sample_Up has just read whole) and of the columns of upper
+// neurons that are on, each column added to the lower sums right after its
+// update while it is in the cache; the decisions; then the negative update
+// of the rows of lower neurons that came out on, and of the same columns.
+void Layer_Connection::Learn_By_Columns(double learning_rate) {
+    const int32_t lower_count = Lower_Count();
+    const int32_t upper_count = Upper_Count();
+    Scratch& scratch = Thread_Scratch();
+    const bool binary = Gather_States(*upper, scratch.upper_states);
+    List_On(scratch.upper_states, scratch.upper_on);
+    const int32_t* upper_on = scratch.upper_on.data();
+    const size_t upper_on_count = scratch.upper_on.size();
+    std::vector<Neuron_State>& lower_states = scratch.lower_states;
+    Gather_States(*lower, lower_states);
+    List_On(lower_states, scratch.lower_on);
+
+    std::vector<int>& draws = scratch.draws;
+    draws.resize(static_cast<size_t>(lower_count));
+    for (int& draw : draws) draw = Draw_Random();
+
+    // The rows summed in full: those that may hold a weight that is not
+    // finite before the positive update (one made so by it is still summed
+    // over the columns of the neurons that are on, as in Learn_By_Rows), and
+    // all of them when a state is neither 0 nor 1.
+    std::vector<int32_t>& full_sum_rows = scratch.full_sum_rows;
+    full_sum_rows.clear();
+    for (int32_t l = 0; l < lower_count; ++l)
+        if (!binary || row_may_be_non_finite[l]) full_sum_rows.push_back(l);
+
+    // From the last row down: Sample_Up has just read these rows in
+    // ascending order, so the last ones are the likeliest still in the cache.
+    for (size_t k = scratch.lower_on.size(); k-- > 0;) {
+        const int32_t l = scratch.lower_on[k];
+        if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    }
+
+    scratch.sums.assign(static_cast<size_t>(lower_count), 0.0);
+    double* sums = scratch.sums.data();
+    constexpr size_t group = 4;
+    for (size_t start = 0; start < upper_on_count; start += group) {
+        const size_t count = std::min(group, upper_on_count - start);
+        const double* group_columns[group];
+        for (size_t k = 0; k < count; ++k) {
+            Update_Column<true>(upper_on[start + k], scratch.lower_on, learning_rate);
+            group_columns[k] = Column(upper_on[start + k]);
+        }
+        if (binary) Add_Columns(kernel_set, group_columns, count, lower_count, sums);
+    }
+    for (const int32_t l : full_sum_rows) sums[l] = Full_Row_Sum(weights[l], scratch.upper_states.data(), upper_count);
+
+    std::vector<int32_t>& lower_on_after = scratch.lower_on_after;
+    lower_on_after.clear();
+    for (int32_t l = 0; l < lower_count; ++l) {
+        lower_states[l] = Fires(sums[l], draws[l]);
+        if (lower_states[l] != 0) lower_on_after.push_back(l);
+    }
+    // The columns from the last one back, while those summed last are still
+    // in the cache, then the rows.
+    for (size_t k = upper_on_count; k-- > 0;) Update_Column<false>(upper_on[k], lower_on_after, learning_rate);
+    for (const int32_t l : lower_on_after)
+        if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    Scatter_States(*lower, lower_states.data());
+    Check_Bookkeeping();
+}
+

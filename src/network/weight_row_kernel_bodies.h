@@ -84,4 +84,36 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t u
     Accumulate_Columns_One_By_One(terms, term_count, covered, upper_count, sums);
 }
 
+// Add_Columns: the columns are added to the sums in memory four at a time,
+// each read in memory order.
+template <typename Lanes>
+void Add_Columns_With(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    using Vector = typename Lanes::Vector;
+    constexpr int32_t width = Lanes::width;
+    Note_Kernel_Set_Run(Lanes::set);
+    const int32_t covered = length / width * width;
+    size_t c = 0;
+    for (; c + 4 <= column_count; c += 4) {
+        const double* c0 = columns[c];
+        const double* c1 = columns[c + 1];
+        const double* c2 = columns[c + 2];
+        const double* c3 = columns[c + 3];
+        for (int32_t i = 0; i < covered; i += width) {
+            Vector sum = Lanes::Load(sums + i);
+            sum = Lanes::Add(sum, Lanes::Load(c0 + i));
+            sum = Lanes::Add(sum, Lanes::Load(c1 + i));
+            sum = Lanes::Add(sum, Lanes::Load(c2 + i));
+            sum = Lanes::Add(sum, Lanes::Load(c3 + i));
+            Lanes::Store(sums + i, sum);
+        }
+        for (int32_t i = covered; i < length; ++i) sums[i] = (((sums[i] + c0[i]) + c1[i]) + c2[i]) + c3[i];
+    }
+    for (; c < column_count; ++c) {
+        const double* column = columns[c];
+        for (int32_t i = 0; i < covered; i += width)
+            Lanes::Store(sums + i, Lanes::Add(Lanes::Load(sums + i), Lanes::Load(column + i)));
+        for (int32_t i = covered; i < length; ++i) sums[i] = sums[i] + column[i];
+    }
+}
+
 }  // namespace

@@ -116,6 +116,9 @@ void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t 
 void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
     Accumulate_Columns_With<SSE2_Lanes>(terms, term_count, upper_count, sums);
 }
+void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_With<SSE2_Lanes>(columns, column_count, length, sums);
+}
 #else
 // Never chosen where the processor lacks the set (Kernel_Set_Available).
 void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
@@ -124,7 +127,31 @@ void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t u
 void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
     Accumulate_Columns_Plain(terms, term_count, upper_count, sums);
 }
+void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_Plain(columns, column_count, length, sums);
+}
+void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_Plain(columns, column_count, length, sums);
+}
 #endif
+
+void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_With<Plain_Lanes>(columns, column_count, length, sums);
+}
+
+void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    switch (set) {
+        case Kernel_Set::plain:
+            Add_Columns_Plain(columns, column_count, length, sums);
+            return;
+        case Kernel_Set::sse2:
+            Add_Columns_SSE2(columns, column_count, length, sums);
+            return;
+        case Kernel_Set::avx2:
+            Add_Columns_AVX2(columns, column_count, length, sums);
+            return;
+    }
+}
 
 void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
     switch (set) {
@@ -220,6 +247,11 @@ bool Update_Listed(Weight_Cell* row, const int32_t* listed, size_t listed_count,
     return non_finite != 0;
 }
 
+template <bool Positive>
+void Update_Column(double* column, const int32_t* listed, size_t listed_count, double rate) {
+    for (size_t k = 0; k < listed_count; ++k) column[listed[k]] = Updated<Positive>(column[listed[k]], rate);
+}
+
 }  // namespace
 
 void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
@@ -254,6 +286,14 @@ bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t list
 
 bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
     return Update_Listed<false>(row, listed, listed_count, rate);
+}
+
+void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate) {
+    Update_Column<true>(column, listed, listed_count, rate);
+}
+
+void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate) {
+    Update_Column<false>(column, listed, listed_count, rate);
 }
 
 bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count) {

@@ -4,11 +4,12 @@
 // rules give, nothing is fused into a multiply-add, and only the memory
 // order and the number of sums worked on at once differ.
 //
-// Accumulate_Columns works on whole rows with vector registers, in one
-// version per kernel set: plain (one double at a time, the program's own
-// scalar code), SSE2 (two) and AVX2 (four, where the processor has it). The
-// other kernels take scattered cells one at a time and are the same scalar
-// code for every set.
+// Accumulate_Columns and Add_Columns work on whole rows of cells or whole
+// columns of the copy by column with vector registers, in one version per
+// kernel set: plain (one double at a time, the program's own scalar code),
+// SSE2 (two) and AVX2 (four, where the processor has it). The other kernels
+// take scattered cells one at a time and are the same scalar code for every
+// set.
 #pragma once
 
 #include "network/layer_connection.h"
@@ -42,6 +43,11 @@ struct Row_Term {
 // the terms added in the order given, with the vector kernels of the set.
 void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
 
+// sums[l] = (((sums[l] + columns[0][l]) + columns[1][l]) + ...) for l from 0
+// to length - 1, the columns added in the order given, with the vector
+// kernels of the set.
+void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums);
+
 // For each row r: sums[r] = the weights of the row at the listed positions,
 // added from 0 in the order of the list.
 void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
@@ -57,6 +63,11 @@ bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, 
 // changed weight came out infinite or not a number.
 bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
 bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
+// The same update of the listed entries of one column of the copy by
+// column. The copy equals the cells bit for bit, so updating each where it
+// lies gives both the same new weights.
+void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate);
+void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate);
 // Whether one of the row's listed weights is infinite or not a number.
 bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count);
 
@@ -67,3 +78,6 @@ inline constexpr double Positive_Gain = 1.109;
 void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
 void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
 void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
+void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums);
+void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums);
+void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums);

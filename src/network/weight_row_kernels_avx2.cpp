@@ -56,6 +56,10 @@ void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t u
     Accumulate_Columns_With<AVX2_Lanes>(terms, term_count, upper_count, sums);
 }
 
+void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_With<AVX2_Lanes>(columns, column_count, length, sums);
+}
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else

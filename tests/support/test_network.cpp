@@ -12,11 +12,18 @@
 void Rule_Variant::Apply(Layer_Connection& connection) const {
     if (!connection.Use_Kernel_Set(kernels))
         throw std::runtime_error(std::string("this processor has no ") + Kernel_Set_Name(kernels) + " kernels");
+    connection.Use_Layout(layout);
 }
 
-std::string Rule_Variant::Name() const { return Kernel_Set_Name(kernels); }
+std::string Rule_Variant::Name() const {
+    return std::string(Kernel_Set_Name(kernels)) + (layout == Weight_Layout::rows ? "_Rows" : "_RowsAndColumns");
+}
 
-Rule_Variant Program_Variant() { return {Widest_Kernel_Set()}; }
+Rule_Variant Program_Variant(int64_t lower_count, int64_t upper_count) {
+    return {Widest_Kernel_Set(), Default_Weight_Layout(lower_count, upper_count)};
+}
+
+Rule_Variant Variant_Of(const Layer_Connection& connection) { return {connection.Kernels(), connection.Layout()}; }
 
 void PrintTo(const Rule_Variant& variant, std::ostream* out) { *out << variant.Name(); }
 
@@ -37,11 +44,14 @@ Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Var
 }
 
 Test_Network Copy_Network(const Test_Network& original) {
+    return Copy_Network(original,
+                        original.connections.empty() ? Program_Variant() : Variant_Of(*original.connections[0]));
+}
+
+Test_Network Copy_Network(const Test_Network& original, const Rule_Variant& variant) {
     std::vector<Layer_Shape> shapes;
     for (const auto& layer : original.layers) shapes.push_back({layer->width, layer->height});
     const uint32_t random_state = Random_State();
-    const Rule_Variant variant = original.connections.empty() ? Program_Variant()
-                                                              : Rule_Variant{original.connections[0]->Kernels()};
     Test_Network copy = Make_Network(shapes, variant);
     Set_Random_State(random_state);
     for (size_t i = 0; i < shapes.size(); ++i) {

@@ -16,6 +16,7 @@
 // How a network's connections run their fast rules.
 struct Rule_Variant {
     Kernel_Set kernels;
+    Weight_Layout layout;
 
     // Gives a built connection this variant's rules; throws if the
     // processor cannot run them.
@@ -23,8 +24,10 @@ struct Rule_Variant {
     std::string Name() const;
 };
 
-// The rules as the program runs them.
-Rule_Variant Program_Variant();
+// The rules as the program runs them (for a connection of that size).
+Rule_Variant Program_Variant(int64_t lower_count = 784, int64_t upper_count = 500);
+// The variant a connection runs.
+Rule_Variant Variant_Of(const Layer_Connection& connection);
 
 void PrintTo(const Rule_Variant& variant, std::ostream* out);
 
@@ -44,8 +47,10 @@ struct Test_Network {
 Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Variant& variant = Program_Variant());
 
 // A network with the same sizes, states, weights (bit for bit, spare
-// included) and rules. Draws nothing: the random source is left as it was.
+// included) and rules, or the rules of the given variant. Draws nothing: the
+// random source is left as it was.
 Test_Network Copy_Network(const Test_Network& original);
+Test_Network Copy_Network(const Test_Network& original, const Rule_Variant& variant);
 
 // A lower layer of one column and an upper layer of one column, joined.
 struct Small_Connection {
