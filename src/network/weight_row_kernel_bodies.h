@@ -47,12 +47,12 @@ void Accumulate_Columns_One_By_One(const Row_Term* terms, size_t term_count, int
 // terms added to them row by row, four plain rows at a time, so the rows are
 // read in memory order.
 template <typename Lanes>
-void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
+void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
     using Vector = typename Lanes::Vector;
     constexpr int32_t width = Lanes::width;
     Note_Kernel_Set_Run(Lanes::set);
-    const int32_t covered = upper_count / width * width;
-    for (int32_t u = 0; u < covered; ++u) sums[u] = 0;
+    const int32_t covered = first + (last - first) / width * width;
+    for (int32_t u = first; u < covered; ++u) sums[u] = 0;
     size_t t = 0;
     while (t < term_count) {
         if (t + 4 <= term_count && terms[t].plain && terms[t + 1].plain && terms[t + 2].plain && terms[t + 3].plain) {
@@ -60,7 +60,7 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t u
             const Weight_Cell* r1 = terms[t + 1].row;
             const Weight_Cell* r2 = terms[t + 2].row;
             const Weight_Cell* r3 = terms[t + 3].row;
-            for (int32_t u = 0; u < covered; u += width) {
+            for (int32_t u = first; u < covered; u += width) {
                 Vector sum = Lanes::Load(sums + u);
                 sum = Lanes::Add(sum, Lanes::Load_Weights(r0 + u));
                 sum = Lanes::Add(sum, Lanes::Load_Weights(r1 + u));
@@ -72,7 +72,7 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t u
         } else {
             const Row_Term& term = terms[t];
             const Vector factor = Lanes::Broadcast(term.factor);
-            for (int32_t u = 0; u < covered; u += width) {
+            for (int32_t u = first; u < covered; u += width) {
                 Vector weights = Lanes::Load_Weights(term.row + u);
                 if (!term.plain) weights = Lanes::Multiply(factor, weights);
                 Lanes::Store(sums + u, Lanes::Add(Lanes::Load(sums + u), weights));
@@ -80,8 +80,8 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t u
             t += 1;
         }
     }
-    Lanes::Unshuffle_Sums(sums, covered);
-    Accumulate_Columns_One_By_One(terms, term_count, covered, upper_count, sums);
+    Lanes::Unshuffle_Sums(sums + first, covered - first);
+    Accumulate_Columns_One_By_One(terms, term_count, covered, last, sums);
 }
 
 // Add_Columns: the columns are added to the sums in memory four at a time,

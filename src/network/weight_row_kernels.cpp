@@ -108,24 +108,24 @@ uint64_t Kernel_Set_Runs(Kernel_Set set) { return kernel_set_runs[Index_Of(set)]
 
 void Note_Kernel_Set_Run(Kernel_Set set) { kernel_set_runs[Index_Of(set)].fetch_add(1, std::memory_order_relaxed); }
 
-void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-    Accumulate_Columns_With<Plain_Lanes>(terms, term_count, upper_count, sums);
+void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_With<Plain_Lanes>(terms, term_count, first, last, sums);
 }
 
 #if LAYERDREAM_X86_64
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-    Accumulate_Columns_With<SSE2_Lanes>(terms, term_count, upper_count, sums);
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_With<SSE2_Lanes>(terms, term_count, first, last, sums);
 }
 void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
     Add_Columns_With<SSE2_Lanes>(columns, column_count, length, sums);
 }
 #else
 // Never chosen where the processor lacks the set (Kernel_Set_Available).
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-    Accumulate_Columns_Plain(terms, term_count, upper_count, sums);
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_Plain(terms, term_count, first, last, sums);
 }
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-    Accumulate_Columns_Plain(terms, term_count, upper_count, sums);
+void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_Plain(terms, term_count, first, last, sums);
 }
 void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
     Add_Columns_Plain(columns, column_count, length, sums);
@@ -153,16 +153,17 @@ void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_cou
     }
 }
 
-void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
+void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+                        double* sums) {
     switch (set) {
         case Kernel_Set::plain:
-            Accumulate_Columns_Plain(terms, term_count, upper_count, sums);
+            Accumulate_Columns_Plain(terms, term_count, first, last, sums);
             return;
         case Kernel_Set::sse2:
-            Accumulate_Columns_SSE2(terms, term_count, upper_count, sums);
+            Accumulate_Columns_SSE2(terms, term_count, first, last, sums);
             return;
         case Kernel_Set::avx2:
-            Accumulate_Columns_AVX2(terms, term_count, upper_count, sums);
+            Accumulate_Columns_AVX2(terms, term_count, first, last, sums);
             return;
     }
 }

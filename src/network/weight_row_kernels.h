@@ -39,9 +39,10 @@ struct Row_Term {
     bool plain;
 };
 
-// sums[u] = (((0 + term 0) + term 1) + ...) for u from 0 to upper_count - 1,
+// sums[u] = (((0 + term 0) + term 1) + ...) for u from first to last - 1,
 // the terms added in the order given, with the vector kernels of the set.
-void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
+void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+                        double* sums);
 
 // sums[l] = (((sums[l] + columns[0][l]) + columns[1][l]) + ...) for l from 0
 // to length - 1, the columns added in the order given, with the vector
@@ -75,9 +76,9 @@ bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t lis
 inline constexpr double Positive_Gain = 1.109;
 
 // The vector kernels of each set, for the dispatch (weight_row_kernels.cpp).
-void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
+void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
+void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
 void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums);
 void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums);
 void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums);

@@ -52,8 +52,8 @@ struct AVX2_Lanes {
 
 }  // namespace
 
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-    Accumulate_Columns_With<AVX2_Lanes>(terms, term_count, upper_count, sums);
+void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_With<AVX2_Lanes>(terms, term_count, first, last, sums);
 }
 
 void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {

@@ -131,11 +131,13 @@ TEST_P(Network_Learn_From_Sample, EqualsTheThreeRulesInARow) {
     Set_Random_State(3);
     Test_Network in_one = Make_Network({c.lower, c.upper}, Variant());
     // The vector kernels take whole rows in Sample_Up and, with a copy by
-    // column, whole columns in the other rules, unless a state is neither 0
-    // nor 1 (then every row is summed in full).
+    // column, the whole columns of the upper neurons that are on, unless a
+    // state is neither 0 nor 1 (then every row is summed in full).
+    const bool has_upper = c.upper.width * c.upper.height > 0;
     const bool samples_up = c.sample == Sample::up_from_images || c.sample == Sample::lower_all_on;
-    const bool by_columns = Variant().layout == Weight_Layout::rows_and_columns && c.sample != Sample::odd_states;
-    if (!by_columns && (!samples_up || c.upper.width * c.upper.height == 0)) Allow_No_Kernel_Run();
+    const bool by_columns = Variant().layout == Weight_Layout::rows_and_columns && c.sample != Sample::odd_states &&
+                            c.sample != Sample::upper_all_off;
+    if (!has_upper || (!samples_up && !by_columns)) Allow_No_Kernel_Run();
     Test_Network step_by_step = Copy_Network(in_one);
     Layer_Connection& one = *in_one.connections[0];
     Layer_Connection& three = *step_by_step.connections[0];
