@@ -202,8 +202,8 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-34s %10s %13s %13s %11s %10s %8s %10s %10s\n", "training step (images/s)", "reference",
-                    "step_by_step", "program_rows", "one_thread", "program", "ratio", "1t ratio", "rows ratio");
+        std::printf("\n%-34s %10s %13s %13s %10s %8s %10s\n", "training step (images/s)", "reference",
+                    "step_by_step", "program_rows", "program", "ratio", "rows ratio");
         for (const auto& [step, by_rules] : rates) {
             auto rate = [&by_rules](const char* name) {
                 const auto found = by_rules.find(name);
@@ -211,9 +211,8 @@ public:
             };
             const double reference = rate("reference");
             if (reference <= 0) continue;
-            std::printf("%-34s %10.1f %13.1f %13.1f %11.1f %10.1f %7.2fx %9.2fx %9.2fx\n", step.c_str(), reference,
-                        rate("step_by_step"), rate("program_rows"), rate("program_one_thread"), rate("program"),
-                        rate("program") / reference, rate("program_one_thread") / reference,
+            std::printf("%-34s %10.1f %13.1f %13.1f %10.1f %7.2fx %9.2fx\n", step.c_str(), reference,
+                        rate("step_by_step"), rate("program_rows"), rate("program"), rate("program") / reference,
                         rate("program_rows") / reference);
         }
     }
@@ -231,19 +230,15 @@ int main(int argc, char** argv) {
     struct Contender {
         const char* name;
         const Rule_Set* rules;
-        bool by_rows;     // the weights as rows of cells alone
-        bool one_thread;  // on the calling thread alone
+        bool by_rows;  // the weights as rows of cells alone
     };
-    // The reference runs on one thread and writes each weight it changes
-    // with Set_Weight, into the cells alone; the program keeps the layout and
-    // the threads it chooses for the size; "program_one_thread" the same
-    // layout on one thread, "program_rows" the cells alone on one thread (the
-    // program before the copy by column).
-    const Contender contenders[] = {{"reference", &reference, true, true},
-                                    {"step_by_step", &step_by_step, false, false},
-                                    {"program", &program, false, false},
-                                    {"program_one_thread", &program, false, true},
-                                    {"program_rows", &program, true, true}};
+    // The reference writes each weight it changes with Set_Weight, into the
+    // cells alone; the program keeps the layout it chooses for the size, and
+    // "program_rows" the cells alone (the program before the copy by column).
+    const Contender contenders[] = {{"reference", &reference, true},
+                                    {"step_by_step", &step_by_step, false},
+                                    {"program", &program, false},
+                                    {"program_rows", &program, true}};
     for (const Network_Size& size : Sizes()) {
         for (int32_t pass = 0; pass <= 1; ++pass) {
             const int64_t lower_count = int64_t{size.shapes[pass].width} * size.shapes[pass].height;
@@ -253,7 +248,6 @@ int main(int argc, char** argv) {
                     std::string("training_step/") + size.name + "/pass_" + std::to_string(pass) + "/" + contender.name;
                 Rule_Variant variant = Program_Variant(lower_count, upper_count);
                 if (contender.by_rows) variant.layout = Weight_Layout::rows;
-                if (contender.one_thread) variant.threads = 1;
                 const Rule_Set* chosen = contender.rules;
                 benchmark::RegisterBenchmark(name.c_str(),
                                              [&size, pass, chosen, variant](benchmark::State& state) {

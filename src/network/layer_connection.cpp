@@ -1,6 +1,5 @@
 #include "network/layer_connection.h"
 
-#include "network/helper_thread.h"
 #include "network/random_source.h"
 #include "network/weight_row_kernels.h"
 
@@ -15,13 +14,6 @@ Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count) {
     return Weight_Layout::rows_and_columns;
 }
 
-int Default_Rule_Threads(int64_t lower_count, int64_t upper_count) {
-    // Below about 100,000 weights a pass takes a few microseconds, about
-    // what handing half of it to another core costs.
-    constexpr int64_t least_weights = 100000;
-    return lower_count * upper_count >= least_weights && Helper_Thread::Worth_Using() ? 2 : 1;
-}
-
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
     weights.rows.reset();
     row_may_be_non_finite.reset();
@@ -31,7 +23,6 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
     lower = new_lower;
     upper = new_upper;
     kernel_set = Widest_Kernel_Set();
-    threads = Default_Rule_Threads(Lower_Count(), Upper_Count());
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     weights.rows = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
@@ -66,8 +57,6 @@ void Layer_Connection::Make_Columns() {
         for (size_t u = 0; u < upper_count; ++u) columns[u * lower_count + l] = row[u].weight;
     }
 }
-
-void Layer_Connection::Use_Threads(int count) { threads = count >= 2 ? 2 : 1; }
 
 void Layer_Connection::Use_Layout(Weight_Layout layout) {
     if (layout == Layout()) return;

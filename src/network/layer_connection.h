@@ -47,10 +47,7 @@ enum class Weight_Layout : uint8_t { rows, rows_and_columns };
 
 // The layout Create gives a connection of that size.
 Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count);
-// The threads Create gives the rules of a connection of that size: two for a
-// large one where the processor has a second core (helper_thread.h), one
-// where handing work over would cost more than it saves.
-int Default_Rule_Threads(int64_t lower_count, int64_t upper_count);
+
 
 // The order in which Learn_From_Sample visits the rows of lower neurons that
 // are off; the results are the same either way. Alternating it between
@@ -111,10 +108,6 @@ struct Layer_Connection {
     // Keeps the weights in that layout from now on, making or releasing the
     // copy by column; Create chooses Default_Weight_Layout.
     void Use_Layout(Weight_Layout layout);
-    // Runs Sample_Up, and with a copy by column Sample_Down and
-    // Learn_From_Sample, on one thread or split over two; Create chooses
-    // Default_Rule_Threads.
-    void Use_Threads(int count);
 
     int32_t Lower_Count() const { return lower != nullptr ? lower->Neuron_Count() : 0; }
     int32_t Upper_Count() const { return upper != nullptr ? upper->Neuron_Count() : 0; }
@@ -130,7 +123,6 @@ struct Layer_Connection {
     bool Row_May_Be_Non_Finite(int32_t l) const { return row_may_be_non_finite[l]; }
     Kernel_Set Kernels() const { return kernel_set; }
     Weight_Layout Layout() const { return columns != nullptr ? Weight_Layout::rows_and_columns : Weight_Layout::rows; }
-    int Threads() const { return threads; }
     // Column u of the copy by column: entry l is weights[l][u].weight. Only
     // in the layout with columns.
     const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * Lower_Count(); }
@@ -138,7 +130,6 @@ struct Layer_Connection {
 private:
     std::unique_ptr<bool[]> row_may_be_non_finite;
     Kernel_Set kernel_set = Kernel_Set::plain;
-    int threads = 1;
     // The copy by column, column after column, each starting on a cache
     // line: columns points into column_storage. Null in the rows layout.
     std::unique_ptr<double[]> column_storage;

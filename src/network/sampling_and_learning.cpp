@@ -27,7 +27,6 @@
 #include "network/layer_connection.h"
 
 #include "network/firing_decision.h"
-#include "network/helper_thread.h"
 #include "network/random_source.h"
 #include "network/weight_row_kernels.h"
 
@@ -64,12 +63,11 @@ struct Scratch {
     // of the upper neurons that are on.
     std::vector<const double*> summed_columns;
     // Learn_From_Sample: the lower neurons in the order their rows are
-    // visited; and, for each half of the lower neurons (one half each when
-    // two threads share the work), those whose rows are summed in full and
-    // those on after Sample_Down.
+    // visited, those whose rows are summed in full, and those on after
+    // Sample_Down.
     std::vector<int32_t> visit_order;
-    std::vector<int32_t> full_sum_rows[2];
-    std::vector<int32_t> lower_on_after[2];
+    std::vector<int32_t> full_sum_rows;
+    std::vector<int32_t> lower_on_after;
     // The draws of a pass taken before its decisions, by target neuron.
     std::vector<int> draws;
 };
@@ -111,29 +109,6 @@ void Take_Draws(std::vector<int>& draws, int32_t count) {
     for (int& draw : draws) draw = Draw_Random();
 }
 
-// Fires the neurons first to last - 1 of the layer, neuron n from sums[n]
-// with draws[n].
-void Fire_Range(Neuron_Layer& layer, const double* sums, const int* draws, int32_t first, int32_t last) {
-    for (int32_t n = first; n < last; ++n) layer.columns[n / layer.height][n % layer.height] = Fires(sums[n], draws[n]);
-}
-
-// The neurons of a pass split over two threads: half 0 takes those below
-// the returned index, half 1 the rest. A multiple of eight, so that neither
-// thread writes the cache lines of the other's sums.
-int32_t Split_Point(int32_t count) { return std::min(count, (count / 2 + 7) / 8 * 8); }
-
-// The part of an ascending list of neurons from first to last - 1.
-struct Listed_Range {
-    const int32_t* at;
-    size_t count;
-};
-
-Listed_Range Range_Of(const std::vector<int32_t>& listed, int32_t first, int32_t last) {
-    const auto begin = std::lower_bound(listed.begin(), listed.end(), first);
-    const auto end = std::lower_bound(begin, listed.end(), last);
-    return {listed.data() + (begin - listed.begin()), static_cast<size_t>(end - begin)};
-}
-
 // Writes the states, in neuron index order, back into the layer's columns.
 void Scatter_States(Neuron_Layer& layer, const Neuron_State* states) {
     for (int32_t x = 0; x < layer.width; ++x) {
@@ -157,16 +132,16 @@ void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on) 
 }
 
 // sums[l] = the sum of the listed columns' entries l, added from 0 in the
-// order of the list, for l from first to last - 1.
-void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, int32_t first, int32_t last,
-                 double* sums) {
+// order of the list, for every lower neuron l.
+void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums) {
     constexpr size_t group = 8;
-    std::fill(sums + first, sums + last, 0.0);
+    const int32_t lower_count = connection.Lower_Count();
+    std::fill(sums, sums + lower_count, 0.0);
     for (size_t start = 0; start < listed.size(); start += group) {
         const size_t count = std::min(group, listed.size() - start);
         const double* summed[group];
-        for (size_t k = 0; k < count; ++k) summed[k] = connection.Column(listed[start + k]) + first;
-        Add_Columns(connection.Kernels(), summed, count, last - first, sums + first);
+        for (size_t k = 0; k < count; ++k) summed[k] = connection.Column(listed[start + k]);
+        Add_Columns(connection.Kernels(), summed, count, lower_count, sums);
     }
 }
 
@@ -193,23 +168,8 @@ void Layer_Connection::Sample_Up() {
             terms.push_back({weights[l], static_cast<double>(state), false});
     }
     scratch.sums.resize(static_cast<size_t>(upper_count));
-    double* sums = scratch.sums.data();
-    if (threads < 2) {
-        Accumulate_Columns(kernel_set, terms.data(), terms.size(), 0, upper_count, sums);
-        Fire_Layer(*upper, sums);
-        return;
-    }
-    // Each thread builds and fires half of the upper neurons, reading its
-    // half of every row.
-    Take_Draws(scratch.draws, upper_count);
-    const int* draws = scratch.draws.data();
-    const int32_t middle = Split_Point(upper_count);
-    Helper_Thread::Shared().Run_Halves([&](int half) {
-        const int32_t first = half == 0 ? 0 : middle;
-        const int32_t last = half == 0 ? middle : upper_count;
-        Accumulate_Columns(kernel_set, terms.data(), terms.size(), first, last, sums);
-        Fire_Range(*upper, sums, draws, first, last);
-    });
+    Accumulate_Columns(kernel_set, terms.data(), terms.size(), 0, upper_count, scratch.sums.data());
+    Fire_Layer(*upper, scratch.sums.data());
 }
 
 void Layer_Connection::Sample_Down() {
@@ -233,21 +193,10 @@ void Layer_Connection::Sample_Down_By_Columns() {
     List_On(scratch.upper_states, scratch.upper_on);
     scratch.sums.resize(static_cast<size_t>(lower_count));
     double* sums = scratch.sums.data();
-    Take_Draws(scratch.draws, lower_count);
-    const int* draws = scratch.draws.data();
-    auto sample_range = [&](int32_t first, int32_t last) {
-        if (binary) Sum_Columns(*this, scratch.upper_on, first, last, sums);
-        for (int32_t l = first; l < last; ++l)
-            if (!binary || row_may_be_non_finite[l]) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
-        Fire_Range(*lower, sums, draws, first, last);
-    };
-    if (threads < 2) {
-        sample_range(0, lower_count);
-        return;
-    }
-    const int32_t middle = Split_Point(lower_count);
-    Helper_Thread::Shared().Run_Halves(
-        [&](int half) { half == 0 ? sample_range(0, middle) : sample_range(middle, lower_count); });
+    if (binary) Sum_Columns(*this, scratch.upper_on, sums);
+    for (int32_t l = 0; l < lower_count; ++l)
+        if (!binary || row_may_be_non_finite[l]) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
+    Fire_Layer(*lower, sums);
 }
 
 // Each lower sum over the upper neurons that are on, a few rows side by
@@ -382,9 +331,8 @@ void Layer_Connection::Learn_By_Rows(double learning_rate, Row_Order order) {
     std::vector<Neuron_State>& lower_states = scratch.lower_states;
     Gather_States(*lower, lower_states);
 
-    std::vector<int>& draws = scratch.draws;
-    draws.resize(static_cast<size_t>(lower_count));
-    for (int& draw : draws) draw = Draw_Random();
+    Take_Draws(scratch.draws, lower_count);
+    const std::vector<int>& draws = scratch.draws;
 
     // The rows of lower neurons that are on come first: Sample_Up has just
     // read them whole. The others follow in the order asked for.
@@ -453,8 +401,6 @@ void Layer_Connection::Learn_By_Rows(double learning_rate, Row_Order order) {
 // neurons that are on, each column added to the lower sums right after its
 // update while it is in the cache; the decisions; then the negative update
 // of the rows of lower neurons that came out on, and of the same columns.
-// Every step concerns the lower neurons one by one, so with two threads each
-// takes half of them through all of it.
 void Layer_Connection::Learn_By_Columns(double learning_rate) {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
@@ -466,64 +412,53 @@ void Layer_Connection::Learn_By_Columns(double learning_rate) {
     const size_t upper_on_count = scratch.upper_on.size();
     Gather_States(*lower, scratch.lower_states);
     Neuron_State* lower_states = scratch.lower_states.data();
+    const std::vector<int32_t>& lower_on = scratch.lower_on;
     List_On(scratch.lower_states, scratch.lower_on);
     Take_Draws(scratch.draws, lower_count);
     const int* draws = scratch.draws.data();
-    scratch.sums.resize(static_cast<size_t>(lower_count));
-    double* sums = scratch.sums.data();
 
-    auto learn_range = [&](int half, int32_t first, int32_t last) {
-        const Listed_Range on = Range_Of(scratch.lower_on, first, last);
-        // The rows summed in full: those that may hold a weight that is not
-        // finite before the positive update (one made so by it is still
-        // summed over the columns of the neurons that are on, as in
-        // Learn_By_Rows), and all of them when a state is neither 0 nor 1.
-        std::vector<int32_t>& full_sum_rows = scratch.full_sum_rows[half];
-        full_sum_rows.clear();
-        for (int32_t l = first; l < last; ++l)
-            if (!binary || row_may_be_non_finite[l]) full_sum_rows.push_back(l);
+    // The rows summed in full: those that may hold a weight that is not
+    // finite before the positive update (one made so by it is still summed
+    // over the columns of the neurons that are on, as in Learn_By_Rows), and
+    // all of them when a state is neither 0 nor 1.
+    std::vector<int32_t>& full_sum_rows = scratch.full_sum_rows;
+    full_sum_rows.clear();
+    for (int32_t l = 0; l < lower_count; ++l)
+        if (!binary || row_may_be_non_finite[l]) full_sum_rows.push_back(l);
 
-        // From the last row down: Sample_Up has just read these rows in
-        // ascending order, so the last ones are the likeliest still in the
-        // cache.
-        for (size_t k = on.count; k-- > 0;) {
-            const int32_t l = on.at[k];
-            if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
-        }
-
-        std::fill(sums + first, sums + last, 0.0);
-        constexpr size_t group = 4;
-        for (size_t start = 0; start < upper_on_count; start += group) {
-            const size_t count = std::min(group, upper_on_count - start);
-            const double* group_columns[group];
-            for (size_t k = 0; k < count; ++k) {
-                Update_Column<true>(upper_on[start + k], on.at, on.count, learning_rate);
-                group_columns[k] = Column(upper_on[start + k]) + first;
-            }
-            if (binary) Add_Columns(kernel_set, group_columns, count, last - first, sums + first);
-        }
-        for (const int32_t l : full_sum_rows) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
-
-        std::vector<int32_t>& on_after = scratch.lower_on_after[half];
-        on_after.clear();
-        for (int32_t l = first; l < last; ++l) {
-            lower_states[l] = Fires(sums[l], draws[l]);
-            if (lower_states[l] != 0) on_after.push_back(l);
-        }
-        // The columns from the last one back, while those summed last are
-        // still in the cache, then the rows.
-        for (size_t k = upper_on_count; k-- > 0;)
-            Update_Column<false>(upper_on[k], on_after.data(), on_after.size(), learning_rate);
-        for (const int32_t l : on_after)
-            if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
-    };
-    if (threads < 2) {
-        learn_range(0, 0, lower_count);
-    } else {
-        const int32_t middle = Split_Point(lower_count);
-        Helper_Thread::Shared().Run_Halves(
-            [&](int half) { half == 0 ? learn_range(0, 0, middle) : learn_range(1, middle, lower_count); });
+    // From the last row down: Sample_Up has just read these rows in
+    // ascending order, so the last ones are the likeliest still in the cache.
+    for (size_t k = lower_on.size(); k-- > 0;) {
+        const int32_t l = lower_on[k];
+        if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
     }
+
+    scratch.sums.assign(static_cast<size_t>(lower_count), 0.0);
+    double* sums = scratch.sums.data();
+    constexpr size_t group = 4;
+    for (size_t start = 0; start < upper_on_count; start += group) {
+        const size_t count = std::min(group, upper_on_count - start);
+        const double* group_columns[group];
+        for (size_t k = 0; k < count; ++k) {
+            Update_Column<true>(upper_on[start + k], lower_on.data(), lower_on.size(), learning_rate);
+            group_columns[k] = Column(upper_on[start + k]);
+        }
+        if (binary) Add_Columns(kernel_set, group_columns, count, lower_count, sums);
+    }
+    for (const int32_t l : full_sum_rows) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
+
+    std::vector<int32_t>& on_after = scratch.lower_on_after;
+    on_after.clear();
+    for (int32_t l = 0; l < lower_count; ++l) {
+        lower_states[l] = Fires(sums[l], draws[l]);
+        if (lower_states[l] != 0) on_after.push_back(l);
+    }
+    // The columns from the last one back, while those summed last are still
+    // in the cache, then the rows.
+    for (size_t k = upper_on_count; k-- > 0;)
+        Update_Column<false>(upper_on[k], on_after.data(), on_after.size(), learning_rate);
+    for (const int32_t l : on_after)
+        if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
     Scatter_States(*lower, lower_states);
     Check_Bookkeeping();
 }

@@ -4,7 +4,7 @@ std::vector<Rule_Variant> Rule_Variants() {
     std::vector<Rule_Variant> variants;
     for (Kernel_Set set : Available_Kernel_Sets())
         for (Weight_Layout layout : {Weight_Layout::rows, Weight_Layout::rows_and_columns})
-            for (int threads : {1, 2}) variants.push_back({set, layout, threads});
+            variants.push_back({set, layout});
     return variants;
 }
 

@@ -13,21 +13,18 @@ void Rule_Variant::Apply(Layer_Connection& connection) const {
     if (!connection.Use_Kernel_Set(kernels))
         throw std::runtime_error(std::string("this processor has no ") + Kernel_Set_Name(kernels) + " kernels");
     connection.Use_Layout(layout);
-    connection.Use_Threads(threads);
 }
 
 std::string Rule_Variant::Name() const {
-    return std::string(Kernel_Set_Name(kernels)) + (layout == Weight_Layout::rows ? "_Rows" : "_RowsAndColumns") +
-           (threads >= 2 ? "_TwoThreads" : "");
+    return std::string(Kernel_Set_Name(kernels)) + (layout == Weight_Layout::rows ? "_Rows" : "_RowsAndColumns");
 }
 
 Rule_Variant Program_Variant(int64_t lower_count, int64_t upper_count) {
-    return {Widest_Kernel_Set(), Default_Weight_Layout(lower_count, upper_count),
-            Default_Rule_Threads(lower_count, upper_count)};
+    return {Widest_Kernel_Set(), Default_Weight_Layout(lower_count, upper_count)};
 }
 
 Rule_Variant Variant_Of(const Layer_Connection& connection) {
-    return {connection.Kernels(), connection.Layout(), connection.Threads()};
+    return {connection.Kernels(), connection.Layout()};
 }
 
 void PrintTo(const Rule_Variant& variant, std::ostream* out) { *out << variant.Name(); }

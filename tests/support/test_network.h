@@ -17,7 +17,6 @@
 struct Rule_Variant {
     Kernel_Set kernels;
     Weight_Layout layout;
-    int threads;
 
     // Gives a built connection this variant's rules; throws if the
     // processor cannot run them.
