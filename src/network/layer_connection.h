@@ -48,7 +48,6 @@ enum class Weight_Layout : uint8_t { rows, rows_and_columns };
 // The layout Create gives a connection of that size.
 Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count);
 
-
 // The order in which Learn_From_Sample visits the rows of lower neurons that
 // are off; the results are the same either way. Alternating it between
 // training steps finds the rows the previous step read last still in the
@@ -90,11 +89,11 @@ struct Layer_Connection {
     void Update_Negative(double learning_rate);
     // The learning half of a training step, once the upper layer holds its
     // sample: Update_Positive, Sample_Down and Update_Negative with the same
-    // rate, giving the same weights, states and draws as the three in a row,
-    // but in one pass over the rows, each row changed while it is in the
-    // cache. The order of the rows of lower neurons that are off only
-    // decides the memory traffic; with a copy by column those rows are not
-    // visited.
+    // rate, giving the same weights, states and draws as the three in a row
+    // with less memory traffic. With the rows alone each row is taken
+    // through all three while it is in the cache, the rows of lower neurons
+    // that are off in the given order (which decides nothing else); with a
+    // copy by column those rows are not visited and the order is not used.
     void Learn_From_Sample(double learning_rate, Row_Order order);
 
     // Writes one weight and keeps the rules' bookkeeping true: the only way

@@ -13,17 +13,21 @@
 //   0 × w is NaN; row_may_be_non_finite says which rows those are.
 // - Sample_Up builds all upper sums together, row by row, so the matrix is
 //   read in memory order; each sum still receives its terms in ascending
-//   lower index. Sample_Down works on several lower sums at once, each over
-//   the upper neurons that are on, in ascending order.
+//   lower index. Sample_Down, where the connection keeps a copy of the
+//   weights by column, builds all lower sums together from the columns of
+//   the upper neurons that are on, in ascending order; with the rows alone
+//   it works on several lower sums at once over the scattered cells of
+//   those neurons.
 // - The firing probability does not depend on the draw, so all sums are
 //   built first and the draws are then taken in ascending target index;
 //   where the draw leaves no doubt about the outcome, the probability itself
 //   is not computed (Fires).
 // - The updates change only cells of pairs that are both on, and each weight
 //   at most once, so the rows may be visited in any order.
-// - Learn_From_Sample, the worker's learning half of a training step, takes
-//   each row through the positive update, Sample_Down's sum and draw, and
-//   the negative update in one visit, so a step reads the matrix once.
+// - Learn_From_Sample, the worker's learning half of a training step, runs
+//   the positive update, Sample_Down and the negative update over the copy
+//   by column and the rows that change (Learn_By_Columns); with the rows
+//   alone it takes each row through all three in one visit (Learn_By_Rows).
 #include "network/layer_connection.h"
 
 #include "network/firing_decision.h"
