@@ -75,7 +75,7 @@ const Warmed& Warmed_Network(const Network_Size& size, int32_t pass) {
     const Rule_Set rules = Program_Rules();
     for (int32_t p = 0; p <= pass; ++p)
         for (int32_t i = 0; i < warm_up_steps; ++i)
-            Training_Step(network, rules, p, Digit_Patterns()[i % pattern_count], Rate_At(i));
+            Training_Step(network, rules, p, Digit_Patterns()[i % pattern_count], Rate_At(i), Row_Order_Of_Step(i));
     const uint32_t random_state = Random_State();
     return made.emplace(key, Warmed{std::move(network), random_state}).first->second;
 }
@@ -83,7 +83,8 @@ const Warmed& Warmed_Network(const Network_Size& size, int32_t pass) {
 // Both rule sets run the same steps from the same network and random state,
 // so they do the same work: the program's rules give the reference's results
 // bit for bit.
-void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32_t pass, const Rule_Set& rules) {
+void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32_t pass, const Rule_Set& rules,
+                        const Rule_Variant& variant) {
     const Warmed& warmed = Warmed_Network(size, pass);
 
     // How many neurons are on in the steps timed: of the input images, and of
@@ -102,16 +103,16 @@ void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32
             int32_t on = 0;
             for (uint8_t pixel : image) on += pixel;
             image_on += static_cast<double>(on) / static_cast<double>(image.size()) / sampled_steps;
-            Training_Step(sample, Program_Rules(), pass, image, Rate_At(step));
+            Training_Step(sample, Program_Rules(), pass, image, Rate_At(step), Row_Order_Of_Step(step));
             upper_on += On_Fraction(*sample.layers[pass + 1]) / sampled_steps;
         }
     }
 
-    Test_Network network = Copy_Network(warmed.network);
+    Test_Network network = Copy_Network(warmed.network, variant);
     Set_Random_State(warmed.random_state);
     int32_t step = warm_up_steps;
     for (auto _ : state) {
-        Training_Step(network, rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
+        Training_Step(network, rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step), Row_Order_Of_Step(step));
         ++step;
     }
     state.SetItemsProcessed(state.iterations());
@@ -148,7 +149,7 @@ void Time_Matrix_Read(benchmark::State& state, bool sixth) {
             if (!sixth || (seed >> 8) % 6 == 0) listed.push_back(u);
         }
     std::vector<const Weight_Cell*> forwards;
-    for (int32_t l = 0; l < lower_count; ++l) forwards.push_back(connection.weights[l].get());
+    for (int32_t l = 0; l < lower_count; ++l) forwards.push_back(connection.weights[l]);
     const std::vector<const Weight_Cell*> backwards(forwards.rbegin(), forwards.rend());
     // The bytes each list makes a pass read.
     std::vector<int64_t> list_bytes;
@@ -201,16 +202,18 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-34s %12s %14s %12s %8s\n", "training step (images/s)", "reference", "step_by_step", "program",
-                    "ratio");
+        std::printf("\n%-34s %10s %13s %13s %10s %8s %10s\n", "training step (images/s)", "reference",
+                    "step_by_step", "program_rows", "program", "ratio", "rows ratio");
         for (const auto& [step, by_rules] : rates) {
-            const auto reference = by_rules.find("reference");
-            const auto step_by_step = by_rules.find("step_by_step");
-            const auto program = by_rules.find("program");
-            if (reference == by_rules.end() || program == by_rules.end()) continue;
-            const double separate = step_by_step != by_rules.end() ? step_by_step->second : 0.0;
-            std::printf("%-34s %12.1f %14.1f %12.1f %7.2fx\n", step.c_str(), reference->second, separate,
-                        program->second, program->second / reference->second);
+            auto rate = [&by_rules](const char* name) {
+                const auto found = by_rules.find(name);
+                return found != by_rules.end() ? found->second : 0.0;
+            };
+            const double reference = rate("reference");
+            if (reference <= 0) continue;
+            std::printf("%-34s %10.1f %13.1f %13.1f %10.1f %7.2fx %9.2fx\n", step.c_str(), reference,
+                        rate("step_by_step"), rate("program_rows"), rate("program"), rate("program") / reference,
+                        rate("program_rows") / reference);
         }
     }
 
@@ -224,17 +227,31 @@ int main(int argc, char** argv) {
     static const Rule_Set reference = Reference_Rules();
     static const Rule_Set step_by_step = Program_Rules_Step_By_Step();
     static const Rule_Set program = Program_Rules();
+    struct Contender {
+        const char* name;
+        const Rule_Set* rules;
+        bool by_rows;  // the weights as rows of cells alone
+    };
+    // The reference writes each weight it changes with Set_Weight, into the
+    // cells alone; the program keeps the layout it chooses for the size, and
+    // "program_rows" the cells alone (the program before the copy by column).
+    const Contender contenders[] = {{"reference", &reference, true},
+                                    {"step_by_step", &step_by_step, false},
+                                    {"program", &program, false},
+                                    {"program_rows", &program, true}};
     for (const Network_Size& size : Sizes()) {
         for (int32_t pass = 0; pass <= 1; ++pass) {
-            for (const auto& [rules_name, rules] : {std::pair<const char*, const Rule_Set*>{"reference", &reference},
-                                                    {"step_by_step", &step_by_step},
-                                                    {"program", &program}}) {
+            const int64_t lower_count = int64_t{size.shapes[pass].width} * size.shapes[pass].height;
+            const int64_t upper_count = int64_t{size.shapes[pass + 1].width} * size.shapes[pass + 1].height;
+            for (const Contender& contender : contenders) {
                 const std::string name =
-                    std::string("training_step/") + size.name + "/pass_" + std::to_string(pass) + "/" + rules_name;
-                const Rule_Set* chosen = rules;
+                    std::string("training_step/") + size.name + "/pass_" + std::to_string(pass) + "/" + contender.name;
+                Rule_Variant variant = Program_Variant(lower_count, upper_count);
+                if (contender.by_rows) variant.layout = Weight_Layout::rows;
+                const Rule_Set* chosen = contender.rules;
                 benchmark::RegisterBenchmark(name.c_str(),
-                                             [&size, pass, chosen](benchmark::State& state) {
-                                                 Time_Training_Step(state, size, pass, *chosen);
+                                             [&size, pass, chosen, variant](benchmark::State& state) {
+                                                 Time_Training_Step(state, size, pass, *chosen, variant);
                                              })
                     ->Unit(benchmark::kMicrosecond);
             }

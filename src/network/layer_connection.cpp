@@ -1,52 +1,110 @@
 #include "network/layer_connection.h"
 
 #include "network/random_source.h"
+#include "network/weight_row_kernels.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count) {
+    // The copy by column made training faster at every size measured, from
+    // 784-100-64 to 784-1000-1000 (BENCHMARKS.md), so every connection
+    // keeps one; the sizes are there for the memory check to ask.
+    (void)lower_count;
+    (void)upper_count;
+    return Weight_Layout::rows_and_columns;
+}
 
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
-    weights.reset();
+    weights.rows.reset();
     row_may_be_non_finite.reset();
+    column_storage.reset();
+    columns = nullptr;
     panel.reset();
     lower = new_lower;
     upper = new_upper;
+    kernel_set = Widest_Kernel_Set();
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
-    weights = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
+    weights.rows = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
     row_may_be_non_finite = std::make_unique<bool[]>(static_cast<size_t>(lower_count));
     for (int32_t l = 0; l < lower_count; ++l) {
-        weights[l] = std::make_unique<Weight_Cell[]>(static_cast<size_t>(upper_count));
+        weights.rows[l] = std::make_unique<Weight_Cell[]>(static_cast<size_t>(upper_count));
+        Weight_Cell* row = weights.Writable(l);
         if (upper_count > 0) {
             // The scale is the square root of the mean of the two counts,
             // rounded down, so the weights stay small for wide layers.
             const double scale = std::pow(static_cast<double>((lower_count + upper_count) / 2), 0.5);
             for (int32_t u = 0; u < upper_count; ++u)
-                weights[l][u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
+                row[u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
         }
     }
+    if (Default_Weight_Layout(lower_count, upper_count) == Weight_Layout::rows_and_columns) Make_Columns();
     panel = std::make_unique<On_Screen_Object_Bitmap[]>(1);
     panel[0].Setup(lower_count, upper_count);
 }
 
+void Layer_Connection::Make_Columns() {
+    const size_t lower_count = static_cast<size_t>(Lower_Count());
+    const size_t upper_count = static_cast<size_t>(Upper_Count());
+    // Columns of a multiple of eight doubles start on a cache line when the
+    // first one does: room for the first to be moved up to one.
+    constexpr size_t line_doubles = 64 / sizeof(double);
+    column_storage = std::make_unique<double[]>(lower_count * upper_count + line_doubles);
+    const uintptr_t address = reinterpret_cast<uintptr_t>(column_storage.get());
+    columns = column_storage.get() + (64 - address % 64) % 64 / sizeof(double);
+    for (size_t l = 0; l < lower_count; ++l) {
+        const Weight_Cell* row = weights[static_cast<int32_t>(l)];
+        for (size_t u = 0; u < upper_count; ++u) columns[u * lower_count + l] = row[u].weight;
+    }
+}
+
+void Layer_Connection::Use_Layout(Weight_Layout layout) {
+    if (layout == Layout()) return;
+    column_storage.reset();
+    columns = nullptr;
+    if (layout == Weight_Layout::rows_and_columns) Make_Columns();
+    Check_Bookkeeping();
+}
+
 void Layer_Connection::Destroy() {
-    weights.reset();
+    weights.rows.reset();
     row_may_be_non_finite.reset();
+    column_storage.reset();
+    columns = nullptr;
     lower = nullptr;
     upper = nullptr;
     panel.reset();
 }
 
-void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
-    weights[l][u].weight = value;
-    if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
+bool Layer_Connection::Use_Kernel_Set(Kernel_Set set) {
+    if (!Kernel_Set_Available(set)) return false;
+    kernel_set = set;
+    return true;
 }
 
-void Layer_Connection::Weights_Changed() {
+#if LAYERDREAM_CHECK_WEIGHTS
+void Layer_Connection::Check_Bookkeeping() const {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     for (int32_t l = 0; l < lower_count; ++l) {
-        bool non_finite = false;
-        for (int32_t u = 0; u < upper_count && !non_finite; ++u) non_finite = !std::isfinite(weights[l][u].weight);
-        row_may_be_non_finite[l] = non_finite;
+        for (int32_t u = 0; u < upper_count; ++u) {
+            const double weight = weights[l][u].weight;
+            if (!row_may_be_non_finite[l] && !std::isfinite(weight)) {
+                std::fprintf(stderr, "layer connection: weight [%d][%d] is %g, but its row is not marked\n", l, u,
+                             weight);
+                std::abort();
+            }
+            if (columns != nullptr && std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
+                std::fprintf(stderr, "layer connection: weight [%d][%d] is %.17g, but %.17g in its column\n", l, u,
+                             weight, Column(u)[l]);
+                std::abort();
+            }
+        }
     }
 }
+#else
+void Layer_Connection::Check_Bookkeeping() const {}
+#endif

@@ -5,8 +5,29 @@
 
 #include "network/neuron_layer.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+// Builds with checks, the debug and sanitizer builds, verify after every
+// change of the weights that what the connection keeps beside the cells
+// matches them, and abort if it does not.
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LAYERDREAM_CHECK_WEIGHTS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LAYERDREAM_CHECK_WEIGHTS 1
+#endif
+#endif
+#ifndef LAYERDREAM_CHECK_WEIGHTS
+#define LAYERDREAM_CHECK_WEIGHTS 0
+#endif
+
+// Which versions of the vector kernels the fast rules run: plain scalar
+// loops, SSE2 or AVX2 (weight_row_kernels.h). Every set gives the same
+// results to the last bit.
+enum class Kernel_Set : uint8_t { plain, sse2, avx2 };
 
 struct Weight_Cell {
     double weight = -0.088;
@@ -16,6 +37,37 @@ struct Weight_Cell {
 // The firing probability of a neuron whose input sum is sum:
 // 1 / (1 + 2.71828182^-sum), with that base rather than e itself.
 double Firing_Probability(double sum);
+
+// How a connection keeps its weights: as rows of cells alone, or also as a
+// copy by column, one array of L doubles for each upper neuron, equal to the
+// cells bit for bit. Summing a lower neuron over the upper neurons that are
+// on then reads those few columns whole instead of scattered cells of every
+// row, at 8 more bytes per weight.
+enum class Weight_Layout : uint8_t { rows, rows_and_columns };
+
+// The layout Create gives a connection of that size.
+Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count);
+
+// The order in which Learn_From_Sample visits the rows of lower neurons that
+// are off; the results are the same either way. Alternating it between
+// training steps finds the rows the previous step read last still in the
+// cache.
+enum class Row_Order : uint8_t { ascending, descending };
+
+// The matrix as rows of cells: weights[l][u].weight joins lower neuron l to
+// upper neuron u. Anyone may read the cells this way; only the connection's
+// own operations write them (Set_Weight for everyone else), so that nothing
+// it keeps beside the cells can fall out of step with them.
+class Weight_Rows {
+public:
+    const Weight_Cell* operator[](int32_t l) const { return rows[l].get(); }
+    explicit operator bool() const { return rows != nullptr; }
+
+private:
+    friend struct Layer_Connection;
+    Weight_Cell* Writable(int32_t l) { return rows[l].get(); }
+    std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> rows;  // owned
+};
 
 struct Layer_Connection {
     // Releases whatever the connection held, joins the two layers and gives
@@ -37,14 +89,24 @@ struct Layer_Connection {
     void Update_Negative(double learning_rate);
     // The learning half of a training step, once the upper layer holds its
     // sample: Update_Positive, Sample_Down and Update_Negative with the same
-    // rate, giving the same weights, states and draws as the three in a row,
-    // but in one pass over the rows, each row changed while it is in the cache.
-    void Learn_From_Sample(double learning_rate);
+    // rate, giving the same weights, states and draws as the three in a row
+    // with less memory traffic. With the rows alone each row is taken
+    // through all three while it is in the cache, the rows of lower neurons
+    // that are off in the given order (which decides nothing else); with a
+    // copy by column those rows are not visited and the order is not used.
+    void Learn_From_Sample(double learning_rate, Row_Order order);
 
-    // Writes one weight, keeping the fast rules' bookkeeping true. Anyone
-    // who writes weights[l][u].weight directly calls Weights_Changed after.
+    // Writes one weight and keeps the rules' bookkeeping true: the only way
+    // to change a weight from outside the rules.
     void Set_Weight(int32_t l, int32_t u, double value);
-    void Weights_Changed();
+
+    // Chooses the vector kernels of this connection's rules; Create gives
+    // it the widest set the processor has. False, and no change, if the
+    // processor lacks the set.
+    bool Use_Kernel_Set(Kernel_Set set);
+    // Keeps the weights in that layout from now on, making or releasing the
+    // copy by column; Create chooses Default_Weight_Layout.
+    void Use_Layout(Weight_Layout layout);
 
     int32_t Lower_Count() const { return lower != nullptr ? lower->Neuron_Count() : 0; }
     int32_t Upper_Count() const { return upper != nullptr ? upper->Neuron_Count() : 0; }
@@ -52,10 +114,49 @@ struct Layer_Connection {
     std::unique_ptr<On_Screen_Object_Bitmap[]> panel;  // one panel, owned
     Neuron_Layer* lower = nullptr;                     // not owned
     Neuron_Layer* upper = nullptr;                     // not owned
-    // weights[l][u] joins lower neuron l to upper neuron u; owned.
-    std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> weights;
+    Weight_Rows weights;
 
-    // Bookkeeping beside the weights for the fast rules: row l may hold a
-    // weight that is infinite or not a number. Kept true by every change.
+    // Whether row l may hold a weight that is infinite or not a number: the
+    // fast rules add such rows in full, since 0 × w is then not 0. Every row
+    // that does hold one is marked.
+    bool Row_May_Be_Non_Finite(int32_t l) const { return row_may_be_non_finite[l]; }
+    Kernel_Set Kernels() const { return kernel_set; }
+    Weight_Layout Layout() const { return columns != nullptr ? Weight_Layout::rows_and_columns : Weight_Layout::rows; }
+    // Column u of the copy by column: entry l is weights[l][u].weight. Only
+    // in the layout with columns.
+    const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * Lower_Count(); }
+
+private:
     std::unique_ptr<bool[]> row_may_be_non_finite;
+    Kernel_Set kernel_set = Kernel_Set::plain;
+    // The copy by column, column after column, each starting on a cache
+    // line: columns points into column_storage. Null in the rows layout.
+    std::unique_ptr<double[]> column_storage;
+    double* columns = nullptr;
+
+    void Make_Columns();
+    void Sample_Down_By_Rows();
+    void Sample_Down_By_Columns();
+    void Learn_By_Rows(double learning_rate, Row_Order order);
+    void Learn_By_Columns(double learning_rate);
+
+    // Both updates: every weight whose two neurons are on, moved by the rule.
+    template <bool Positive>
+    void Update_Pairs_On(double learning_rate);
+    // One update of the listed cells of row l; true if a changed weight came
+    // out infinite or not a number.
+    template <bool Positive>
+    bool Update_Cells(int32_t l, const int32_t* listed, size_t listed_count, double learning_rate);
+    // The same update of the listed entries of column u of the copy.
+    template <bool Positive>
+    void Update_Column(int32_t u, const int32_t* lower_listed, size_t lower_listed_count, double learning_rate);
+    // In builds with checks: aborts if the bookkeeping beside the cells does
+    // not match them (a writer that forgot it).
+    void Check_Bookkeeping() const;
 };
+
+inline void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
+    weights.Writable(l)[u].weight = value;
+    if (columns != nullptr) columns[static_cast<size_t>(u) * Lower_Count() + l] = value;
+    if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
+}

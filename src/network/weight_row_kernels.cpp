@@ -6,8 +6,10 @@
 
 #if defined(__x86_64__)
 #define LAYERDREAM_X86_64 1
-#include <immintrin.h>
+#include <emmintrin.h>
 #endif
+
+#include "network/weight_row_kernel_bodies.h"
 
 // The kernels read a cell's weight and spare as two neighbouring doubles.
 static_assert(sizeof(Weight_Cell) == 2 * sizeof(double));
@@ -15,23 +17,161 @@ static_assert(offsetof(Weight_Cell, weight) == 0);
 
 namespace {
 
-// ------------------------------------------------------------ plain versions
-// Used for the positions the wide versions leave over, and where there is no
-// SSE2. They show what every version computes.
+// ------------------------------------------------------------ kernel sets
 
-void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t from, int32_t to, double* sums) {
-    for (int32_t u = from; u < to; ++u) {
-        double sum = 0;
-        for (size_t t = 0; t < term_count; ++t) {
-            const Row_Term& term = terms[t];
-            if (term.plain)
-                sum += term.row[u].weight;
-            else
-                sum += term.factor * term.row[u].weight;
-        }
-        sums[u] = sum;
+std::atomic<uint64_t> kernel_set_runs[3];
+
+size_t Index_Of(Kernel_Set set) { return static_cast<size_t>(set); }
+
+// One double at a time: the vector kernels as plain scalar loops.
+struct Plain_Lanes {
+    static constexpr Kernel_Set set = Kernel_Set::plain;
+    static constexpr int32_t width = 1;
+    using Vector = double;
+    static Vector Zero() { return 0; }
+    static Vector Broadcast(double value) { return value; }
+    static Vector Load(const double* at) { return *at; }
+    static void Store(double* at, Vector value) { *at = value; }
+    static Vector Add(Vector a, Vector b) { return a + b; }
+    static Vector Multiply(Vector a, Vector b) { return a * b; }
+    static Vector Load_Weights(const Weight_Cell* cells) { return cells[0].weight; }
+    static void Unshuffle_Sums(double*, int32_t) {}
+};
+
+#if LAYERDREAM_X86_64
+// Two doubles at a time, which every x86-64 processor has.
+struct SSE2_Lanes {
+    static constexpr Kernel_Set set = Kernel_Set::sse2;
+    static constexpr int32_t width = 2;
+    using Vector = __m128d;
+    static Vector Zero() { return _mm_setzero_pd(); }
+    static Vector Broadcast(double value) { return _mm_set1_pd(value); }
+    static Vector Load(const double* at) { return _mm_loadu_pd(at); }
+    static void Store(double* at, Vector value) { _mm_storeu_pd(at, value); }
+    static Vector Add(Vector a, Vector b) { return _mm_add_pd(a, b); }
+    static Vector Multiply(Vector a, Vector b) { return _mm_mul_pd(a, b); }
+    // The weights of cells u and u + 1, in that order.
+    static Vector Load_Weights(const Weight_Cell* cells) {
+        return _mm_unpacklo_pd(_mm_loadu_pd(&cells[0].weight), _mm_loadu_pd(&cells[1].weight));
+    }
+    static void Unshuffle_Sums(double*, int32_t) {}
+};
+
+bool Processor_Has_AVX2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+}  // namespace
+
+bool Kernel_Set_Available(Kernel_Set set) {
+    switch (set) {
+        case Kernel_Set::plain:
+            return true;
+#if LAYERDREAM_X86_64
+        case Kernel_Set::sse2:
+            return true;
+        case Kernel_Set::avx2:
+            return Processor_Has_AVX2();
+#else
+        case Kernel_Set::sse2:
+        case Kernel_Set::avx2:
+            return false;
+#endif
+    }
+    return false;
+}
+
+std::vector<Kernel_Set> Available_Kernel_Sets() {
+    std::vector<Kernel_Set> sets;
+    for (Kernel_Set set : {Kernel_Set::plain, Kernel_Set::sse2, Kernel_Set::avx2})
+        if (Kernel_Set_Available(set)) sets.push_back(set);
+    return sets;
+}
+
+Kernel_Set Widest_Kernel_Set() { return Available_Kernel_Sets().back(); }
+
+const char* Kernel_Set_Name(Kernel_Set set) {
+    switch (set) {
+        case Kernel_Set::plain:
+            return "Plain";
+        case Kernel_Set::sse2:
+            return "SSE2";
+        case Kernel_Set::avx2:
+            return "AVX2";
+    }
+    return "?";
+}
+
+uint64_t Kernel_Set_Runs(Kernel_Set set) { return kernel_set_runs[Index_Of(set)].load(std::memory_order_relaxed); }
+
+void Note_Kernel_Set_Run(Kernel_Set set) { kernel_set_runs[Index_Of(set)].fetch_add(1, std::memory_order_relaxed); }
+
+void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_With<Plain_Lanes>(terms, term_count, first, last, sums);
+}
+
+#if LAYERDREAM_X86_64
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_With<SSE2_Lanes>(terms, term_count, first, last, sums);
+}
+void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_With<SSE2_Lanes>(columns, column_count, length, sums);
+}
+#else
+// Never chosen where the processor lacks the set (Kernel_Set_Available).
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_Plain(terms, term_count, first, last, sums);
+}
+void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+    Accumulate_Columns_Plain(terms, term_count, first, last, sums);
+}
+void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_Plain(columns, column_count, length, sums);
+}
+void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_Plain(columns, column_count, length, sums);
+}
+#endif
+
+void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Add_Columns_With<Plain_Lanes>(columns, column_count, length, sums);
+}
+
+void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    switch (set) {
+        case Kernel_Set::plain:
+            Add_Columns_Plain(columns, column_count, length, sums);
+            return;
+        case Kernel_Set::sse2:
+            Add_Columns_SSE2(columns, column_count, length, sums);
+            return;
+        case Kernel_Set::avx2:
+            Add_Columns_AVX2(columns, column_count, length, sums);
+            return;
     }
 }
+
+void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+                        double* sums) {
+    switch (set) {
+        case Kernel_Set::plain:
+            Accumulate_Columns_Plain(terms, term_count, first, last, sums);
+            return;
+        case Kernel_Set::sse2:
+            Accumulate_Columns_SSE2(terms, term_count, first, last, sums);
+            return;
+        case Kernel_Set::avx2:
+            Accumulate_Columns_AVX2(terms, term_count, first, last, sums);
+            return;
+    }
+}
+
+// ------------------------------------------------------------ scalar kernels
+// Cells scattered along a row, taken one at a time, the same in every set.
+
+namespace {
 
 template <bool Positive>
 double Updated(double w, double rate) {
@@ -108,122 +248,12 @@ bool Update_Listed(Weight_Cell* row, const int32_t* listed, size_t listed_count,
     return non_finite != 0;
 }
 
-#if LAYERDREAM_X86_64
-
-std::atomic<bool> avx2_allowed{true};
-
-bool Has_AVX2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has && avx2_allowed.load(std::memory_order_relaxed);
+template <bool Positive>
+void Update_Column(double* column, const int32_t* listed, size_t listed_count, double rate) {
+    for (size_t k = 0; k < listed_count; ++k) column[listed[k]] = Updated<Positive>(column[listed[k]], rate);
 }
-
-// ------------------------------------------------------------ SSE2
-// Two cells at a time: the weights of cells u and u + 1 side by side.
-
-inline __m128d Weights_Of_Pair(const Weight_Cell* cells) {
-    return _mm_unpacklo_pd(_mm_loadu_pd(&cells[0].weight), _mm_loadu_pd(&cells[1].weight));
-}
-
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-    const int32_t pairs = upper_count / 2;
-    for (int32_t i = 0; i < 2 * pairs; ++i) sums[i] = 0;
-    size_t t = 0;
-    while (t < term_count) {
-        if (t + 4 <= term_count && terms[t].plain && terms[t + 1].plain && terms[t + 2].plain && terms[t + 3].plain) {
-            const Weight_Cell* r0 = terms[t].row;
-            const Weight_Cell* r1 = terms[t + 1].row;
-            const Weight_Cell* r2 = terms[t + 2].row;
-            const Weight_Cell* r3 = terms[t + 3].row;
-            for (int32_t p = 0; p < pairs; ++p) {
-                __m128d sum = _mm_loadu_pd(sums + 2 * p);
-                sum = _mm_add_pd(sum, Weights_Of_Pair(r0 + 2 * p));
-                sum = _mm_add_pd(sum, Weights_Of_Pair(r1 + 2 * p));
-                sum = _mm_add_pd(sum, Weights_Of_Pair(r2 + 2 * p));
-                sum = _mm_add_pd(sum, Weights_Of_Pair(r3 + 2 * p));
-                _mm_storeu_pd(sums + 2 * p, sum);
-            }
-            t += 4;
-        } else {
-            const Row_Term& term = terms[t];
-            const __m128d factor = _mm_set1_pd(term.factor);
-            for (int32_t p = 0; p < pairs; ++p) {
-                __m128d weights = Weights_Of_Pair(term.row + 2 * p);
-                if (!term.plain) weights = _mm_mul_pd(factor, weights);
-                _mm_storeu_pd(sums + 2 * p, _mm_add_pd(_mm_loadu_pd(sums + 2 * p), weights));
-            }
-            t += 1;
-        }
-    }
-    Accumulate_Columns_Plain(terms, term_count, 2 * pairs, upper_count, sums);
-}
-
-__attribute__((target("avx2"))) inline __m256d Weights_Of_Block(const Weight_Cell* cells) {
-    return _mm256_unpacklo_pd(_mm256_loadu_pd(&cells[0].weight), _mm256_loadu_pd(&cells[2].weight));
-}
-
-__attribute__((target("avx2"))) void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count,
-                                                              int32_t upper_count, double* sums) {
-    const int32_t blocks = upper_count / 4;
-    for (int32_t i = 0; i < 4 * blocks; ++i) sums[i] = 0;
-    size_t t = 0;
-    while (t < term_count) {
-        if (t + 4 <= term_count && terms[t].plain && terms[t + 1].plain && terms[t + 2].plain && terms[t + 3].plain) {
-            const Weight_Cell* r0 = terms[t].row;
-            const Weight_Cell* r1 = terms[t + 1].row;
-            const Weight_Cell* r2 = terms[t + 2].row;
-            const Weight_Cell* r3 = terms[t + 3].row;
-            for (int32_t b = 0; b < blocks; ++b) {
-                __m256d sum = _mm256_loadu_pd(sums + 4 * b);
-                sum = _mm256_add_pd(sum, Weights_Of_Block(r0 + 4 * b));
-                sum = _mm256_add_pd(sum, Weights_Of_Block(r1 + 4 * b));
-                sum = _mm256_add_pd(sum, Weights_Of_Block(r2 + 4 * b));
-                sum = _mm256_add_pd(sum, Weights_Of_Block(r3 + 4 * b));
-                _mm256_storeu_pd(sums + 4 * b, sum);
-            }
-            t += 4;
-        } else {
-            const Row_Term& term = terms[t];
-            const __m256d factor = _mm256_set1_pd(term.factor);
-            for (int32_t b = 0; b < blocks; ++b) {
-                __m256d weights = Weights_Of_Block(term.row + 4 * b);
-                if (!term.plain) weights = _mm256_mul_pd(factor, weights);
-                _mm256_storeu_pd(sums + 4 * b, _mm256_add_pd(_mm256_loadu_pd(sums + 4 * b), weights));
-            }
-            t += 1;
-        }
-    }
-    for (int32_t b = 0; b < blocks; ++b) {
-        const double second = sums[4 * b + 1];
-        sums[4 * b + 1] = sums[4 * b + 2];
-        sums[4 * b + 2] = second;
-    }
-    Accumulate_Columns_Plain(terms, term_count, 4 * blocks, upper_count, sums);
-}
-
-#endif
 
 }  // namespace
-
-bool Allow_AVX2_Kernels(bool allowed) {
-#if LAYERDREAM_X86_64
-    avx2_allowed = allowed;
-    return Has_AVX2();
-#else
-    (void)allowed;
-    return false;
-#endif
-}
-
-void Accumulate_Columns(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums) {
-#if LAYERDREAM_X86_64
-    if (Has_AVX2())
-        Accumulate_Columns_AVX2(terms, term_count, upper_count, sums);
-    else
-        Accumulate_Columns_SSE2(terms, term_count, upper_count, sums);
-#else
-    Accumulate_Columns_Plain(terms, term_count, 0, upper_count, sums);
-#endif
-}
 
 void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
                         double* sums) {
@@ -257,6 +287,14 @@ bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t list
 
 bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
     return Update_Listed<false>(row, listed, listed_count, rate);
+}
+
+void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate) {
+    Update_Column<true>(column, listed, listed_count, rate);
+}
+
+void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate) {
+    Update_Column<false>(column, listed, listed_count, rate);
 }
 
 bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count) {

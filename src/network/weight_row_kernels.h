@@ -2,9 +2,14 @@
 // cells. Each computes exactly what the plain loops of the rules compute,
 // bit for bit: every sum receives its terms one at a time in the order the
 // rules give, nothing is fused into a multiply-add, and only the memory
-// order and the number of sums worked on at once differ. Where the
-// processor has AVX2 (asked at run time) the wider registers are used,
-// otherwise SSE2.
+// order and the number of sums worked on at once differ.
+//
+// Accumulate_Columns and Add_Columns work on whole rows of cells or whole
+// columns of the copy by column with vector registers, in one version per
+// kernel set: plain (one double at a time, the program's own scalar code),
+// SSE2 (two) and AVX2 (four, where the processor has it). The other kernels
+// take scattered cells one at a time and are the same scalar code for every
+// set.
 #pragma once
 
 #include "network/layer_connection.h"
@@ -12,6 +17,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// The sets this processor can run, plain first and the widest last.
+std::vector<Kernel_Set> Available_Kernel_Sets();
+bool Kernel_Set_Available(Kernel_Set set);
+Kernel_Set Widest_Kernel_Set();
+const char* Kernel_Set_Name(Kernel_Set set);
+
+// How many times a vector kernel of the set has been entered, on any
+// thread, so that a test can tell which set ran. Every vector kernel notes
+// its own set as it starts.
+uint64_t Kernel_Set_Runs(Kernel_Set set);
+void Note_Kernel_Set_Run(Kernel_Set set);
 
 // One row's share of the upper sums: every sum u gets row[u].weight added
 // (plain), or factor × row[u].weight when the row may hold a weight that is
@@ -22,9 +39,15 @@ struct Row_Term {
     bool plain;
 };
 
-// sums[u] = (((0 + term 0) + term 1) + ...) for u from 0 to upper_count - 1,
-// the terms added in the order given.
-void Accumulate_Columns(const Row_Term* terms, size_t term_count, int32_t upper_count, double* sums);
+// sums[u] = (((0 + term 0) + term 1) + ...) for u from first to last - 1,
+// the terms added in the order given, with the vector kernels of the set.
+void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+                        double* sums);
+
+// sums[l] = (((sums[l] + columns[0][l]) + columns[1][l]) + ...) for l from 0
+// to length - 1, the columns added in the order given, with the vector
+// kernels of the set.
+void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums);
 
 // For each row r: sums[r] = the weights of the row at the listed positions,
 // added from 0 in the order of the list.
@@ -41,13 +64,21 @@ bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, 
 // changed weight came out infinite or not a number.
 bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
 bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
+// The same update of the listed entries of one column of the copy by
+// column. The copy equals the cells bit for bit, so updating each where it
+// lies gives both the same new weights.
+void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate);
+void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate);
 // Whether one of the row's listed weights is infinite or not a number.
 bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count);
 
-// Whether the AVX2 kernels are used where the processor has AVX2 (the
-// default); the tests turn them off to check the SSE2 kernels as well.
-// Returns whether AVX2 kernels will be used from now on.
-bool Allow_AVX2_Kernels(bool allowed);
-
 // The gain of the positive update.
 inline constexpr double Positive_Gain = 1.109;
+
+// The vector kernels of each set, for the dispatch (weight_row_kernels.cpp).
+void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
+void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
+void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
+void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums);
+void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums);
+void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums);

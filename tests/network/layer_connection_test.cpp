@@ -2,10 +2,16 @@
 // their draws, their scale, empty layers and rebuilding.
 #include "network/layer_connection.h"
 #include "network/random_source.h"
+#include "support/test_network.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <type_traits>
 
 namespace {
 
@@ -33,6 +39,12 @@ struct Built_Connection {
     Neuron_Layer upper;
     Layer_Connection connection;
 };
+
+// The cells can be read as weights[l][u].weight but not written that way:
+// a weight changed from outside goes through Set_Weight, which keeps the
+// connection's bookkeeping beside the cells true.
+static_assert(std::is_same_v<decltype(std::declval<Layer_Connection&>().weights[0]), const Weight_Cell*>);
+static_assert(!std::is_assignable_v<decltype((std::declval<Layer_Connection&>().weights[0][0].weight)), double>);
 
 TEST(Network_Layer_Connection, StartingWeightsOf784By100) {
     Built_Connection built(784, 100);
@@ -116,12 +128,57 @@ TEST(Network_Layer_Connection, CreateAgainWithOtherLayers) {
     EXPECT_EQ(built.connection.panel[0].picture.bitmap_width, 6);
     EXPECT_EQ(built.connection.weights[0][0].weight, ((41 / 32767.0) * 2 - 1) / std::pow(5.0, 0.5));
     built.connection.Destroy();
-    EXPECT_EQ(built.connection.weights, nullptr);
+    EXPECT_FALSE(built.connection.weights);
     EXPECT_EQ(built.connection.lower, nullptr);
     EXPECT_EQ(built.connection.upper, nullptr);
     EXPECT_EQ(built.connection.panel, nullptr);
     lower.Destroy();
     upper.Destroy();
+}
+
+// The first weight whose entry in the copy by column differs from its cell
+// in any bit, as "[l][u]", or "".
+std::string First_Column_Difference(const Layer_Connection& connection) {
+    for (int32_t l = 0; l < connection.Lower_Count(); ++l)
+        for (int32_t u = 0; u < connection.Upper_Count(); ++u)
+            if (std::memcmp(&connection.Column(u)[l], &connection.weights[l][u].weight, sizeof(double)) != 0) {
+                char place[40];
+                std::snprintf(place, sizeof place, "[%d][%d]", l, u);
+                return place;
+            }
+    return "";
+}
+
+// Every writer of the weights keeps the copy by column equal to the cells,
+// bit for bit, infinities and NaNs included: the copy made from the cells,
+// Set_Weight, each update alone, the learning half, and the copy made again
+// after the weights changed while it was not kept.
+TEST(Network_Layer_Connection, EveryWriterKeepsTheColumnsEqualToTheCells) {
+    Set_Random_State(9);
+    Test_Network network = Make_Network({{28, 28}, {9, 7}});
+    Layer_Connection& connection = *network.connections[0];
+    ASSERT_EQ(connection.Layout(), Weight_Layout::rows_and_columns);
+    EXPECT_EQ(First_Column_Difference(connection), "") << "after Create";
+    connection.Set_Weight(5, 6, std::numeric_limits<double>::infinity());
+    connection.Set_Weight(700, 0, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(First_Column_Difference(connection), "") << "after Set_Weight";
+    for (int32_t step = 0; step < 12; ++step) {
+        Load_Pattern(*network.layers[0], Stroke_Pattern(28, 28, static_cast<uint32_t>(step)));
+        connection.Sample_Up();
+        connection.Update_Positive(0.2);
+        EXPECT_EQ(First_Column_Difference(connection), "") << "after Update_Positive, step " << step;
+        connection.Sample_Down();
+        connection.Update_Negative(0.2);
+        EXPECT_EQ(First_Column_Difference(connection), "") << "after Update_Negative, step " << step;
+        connection.Sample_Up();
+        connection.Learn_From_Sample(0.3, Row_Order_Of_Step(step));
+        EXPECT_EQ(First_Column_Difference(connection), "") << "after Learn_From_Sample, step " << step;
+    }
+    connection.Use_Layout(Weight_Layout::rows);
+    connection.Set_Weight(1, 2, 0.75);
+    connection.Update_Positive(0.1);
+    connection.Use_Layout(Weight_Layout::rows_and_columns);
+    EXPECT_EQ(First_Column_Difference(connection), "") << "after the copy was made again";
 }
 
 }  // namespace

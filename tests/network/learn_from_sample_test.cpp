@@ -8,7 +8,7 @@
 // overflow the weights, and states other than 0 and 1.
 #include "network/layer_connection.h"
 #include "network/random_source.h"
-#include "network/weight_row_kernels.h"
+#include "support/rule_variants.h"
 #include "support/test_network.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@
 #include <limits>
 #include <ostream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -107,7 +106,7 @@ void Prepare_States(Test_Network& network, const Learning_Case& c, int32_t step)
 // is not finite and the other does not, or -1.
 int32_t First_Bookkeeping_Difference(const Layer_Connection& a, const Layer_Connection& b) {
     for (int32_t l = 0; l < a.Lower_Count(); ++l)
-        if (a.row_may_be_non_finite[l] != b.row_may_be_non_finite[l]) return l;
+        if (a.Row_May_Be_Non_Finite(l) != b.Row_May_Be_Non_Finite(l)) return l;
     return -1;
 }
 
@@ -125,16 +124,20 @@ bool Has_Non_Finite_Weight(const Layer_Connection& connection) {
     return false;
 }
 
-class Network_Learn_From_Sample : public testing::TestWithParam<std::tuple<Learning_Case, bool>> {
-protected:
-    void SetUp() override { Allow_AVX2_Kernels(std::get<1>(GetParam())); }
-    void TearDown() override { Allow_AVX2_Kernels(true); }
-};
+class Network_Learn_From_Sample : public On_Each_Rule_Variant_With<Learning_Case> {};
 
 TEST_P(Network_Learn_From_Sample, EqualsTheThreeRulesInARow) {
-    const Learning_Case& c = std::get<0>(GetParam());
+    const Learning_Case& c = Tested();
     Set_Random_State(3);
-    Test_Network in_one = Make_Network({c.lower, c.upper});
+    Test_Network in_one = Make_Network({c.lower, c.upper}, Variant());
+    // The vector kernels take whole rows in Sample_Up and, with a copy by
+    // column, the whole columns of the upper neurons that are on, unless a
+    // state is neither 0 nor 1 (then every row is summed in full).
+    const bool has_upper = c.upper.width * c.upper.height > 0;
+    const bool samples_up = c.sample == Sample::up_from_images || c.sample == Sample::lower_all_on;
+    const bool by_columns = Variant().layout == Weight_Layout::rows_and_columns && c.sample != Sample::odd_states &&
+                            c.sample != Sample::upper_all_off;
+    if (!has_upper || (!samples_up && !by_columns)) Allow_No_Kernel_Run();
     Test_Network step_by_step = Copy_Network(in_one);
     Layer_Connection& one = *in_one.connections[0];
     Layer_Connection& three = *step_by_step.connections[0];
@@ -157,7 +160,7 @@ TEST_P(Network_Learn_From_Sample, EqualsTheThreeRulesInARow) {
         const std::vector<Neuron_State> lower_before = States_Of(*in_one.layers[0]);
 
         const double rate = c.rate - (static_cast<double>(step) / c.steps) * c.rate;
-        one.Learn_From_Sample(rate);
+        one.Learn_From_Sample(rate, Row_Order_Of_Step(step));
         const uint32_t after_one = Random_State();
         Set_Random_State(sampled);
         three.Update_Positive(rate);
@@ -220,11 +223,7 @@ std::vector<Learning_Case> Cases() {
     };
 }
 
-std::string Case_Name(const testing::TestParamInfo<std::tuple<Learning_Case, bool>>& tested) {
-    return std::get<0>(tested.param).name + (std::get<1>(tested.param) ? "_Widest" : "_SSE2");
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, Network_Learn_From_Sample,
-                         testing::Combine(testing::ValuesIn(Cases()), testing::Bool()), Case_Name);
+INSTANTIATE_TEST_SUITE_P(Cases, Network_Learn_From_Sample, Each_Variant_With(testing::ValuesIn(Cases())),
+                         Variant_Case_Test_Name<Learning_Case>);
 
 }  // namespace

@@ -56,8 +56,8 @@ void Reference_Update_Positive(Layer_Connection& connection, double learning_rat
                 for (int32_t uy = 0; uy < upper.height; ++uy) {
                     const int32_t u = ux * upper.height + uy;
                     if (lower.columns[lx][ly] != 0 && upper.columns[ux][uy] != 0) {
-                        double& w = connection.weights[l][u].weight;
-                        w = w + ((1 - w) * learning_rate) * 1.109;
+                        const double w = connection.weights[l][u].weight;
+                        connection.Set_Weight(l, u, w + ((1 - w) * learning_rate) * 1.109);
                     }
                 }
             }
@@ -75,8 +75,8 @@ void Reference_Update_Negative(Layer_Connection& connection, double learning_rat
                 for (int32_t uy = 0; uy < upper.height; ++uy) {
                     const int32_t u = ux * upper.height + uy;
                     if (lower.columns[lx][ly] != 0 && upper.columns[ux][uy] != 0) {
-                        double& w = connection.weights[l][u].weight;
-                        w = w - (1 - w) * learning_rate;
+                        const double w = connection.weights[l][u].weight;
+                        connection.Set_Weight(l, u, w - (1 - w) * learning_rate);
                     }
                 }
             }

@@ -3,9 +3,9 @@
 // every weight of a pair whose two neurons are on is updated where it lies.
 // The tests and the benchmark hold the program's fast rules against these.
 //
-// They work on a Layer_Connection as the program's rules do, but write the
-// weights directly and keep none of its bookkeeping beside them: a network
-// they have changed is only ever used with them again.
+// They work on a Layer_Connection as the program's rules do, and write each
+// weight they change with Set_Weight, the one way to write a weight from
+// outside the connection.
 #pragma once
 
 #include "network/layer_connection.h"

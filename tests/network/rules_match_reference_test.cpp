@@ -6,7 +6,7 @@
 // overflow.
 #include "network/random_source.h"
 #include "network/reference_rules.h"
-#include "network/weight_row_kernels.h"
+#include "support/rule_variants.h"
 #include "support/test_network.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 // The random state after each pass up and after the learning half of one
 // training step.
 std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                                  double rate, uint32_t start) {
+                                  double rate, Row_Order order, uint32_t start) {
     std::vector<uint32_t> trace;
     Set_Random_State(start);
     Load_Pattern(*network.layers[0], input);
@@ -35,7 +35,7 @@ std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, 
         rules.sample_up(*network.connections[c]);
         trace.push_back(Random_State());
     }
-    Learn_From_Sample(rules, *network.connections[p], rate);
+    Learn_From_Sample(rules, *network.connections[p], rate, order);
     trace.push_back(Random_State());
     return trace;
 }
@@ -57,8 +57,7 @@ std::vector<uint32_t> Traced_Dream(Test_Network& network, const Rule_Set& rules,
     return trace;
 }
 
-// A weight written into both networks: through Set_Weight into the
-// program's, directly into the reference's.
+// A weight written into both networks.
 struct Injection {
     int32_t step;  // of the pass
     int32_t pass;
@@ -78,8 +77,6 @@ struct Plan {
     bool ends_non_finite = false;
     int32_t dream_cycles = 20;
 };
-
-void PrintTo(const Plan& plan, std::ostream* out) { *out << plan.name; }
 
 bool Has_Non_Finite_Weight(const Test_Network& network) {
     for (const auto& connection : network.connections)
@@ -105,14 +102,14 @@ void Inject(Test_Network& program, Test_Network& reference, const Injection& inj
     const int32_t l = injection.lower % p.Lower_Count();
     const int32_t u = injection.upper % p.Upper_Count();
     p.Set_Weight(l, u, injection.value);
-    r.weights[l][u].weight = injection.value;
+    r.Set_Weight(l, u, injection.value);
 }
 
 // Runs the plan on the program's rules and the reference side by side and
 // stops at the first step after which they differ.
-void Run_Plan(const Plan& plan, const Rule_Set& program_rules) {
+void Run_Plan(const Plan& plan, const Rule_Set& program_rules, const Rule_Variant& variant) {
     Set_Random_State(1);
-    Test_Network program = Make_Network(plan.shapes);
+    Test_Network program = Make_Network(plan.shapes, variant);
     Test_Network reference = Copy_Network(program);
     ASSERT_EQ(First_Difference(program, reference), "");
     const Rule_Set reference_rules = Reference_Rules();
@@ -124,8 +121,9 @@ void Run_Plan(const Plan& plan, const Rule_Set& program_rules) {
             const double rate = plan.first_rate - (static_cast<double>(i) / plan.steps) * plan.first_rate;
             const Pattern input = Input_For_Step(plan.shapes[0], i);
             const uint32_t start = Random_State();
-            const auto program_trace = Traced_Step(program, program_rules, p, input, rate, start);
-            const auto reference_trace = Traced_Step(reference, reference_rules, p, input, rate, start);
+            const Row_Order order = Row_Order_Of_Step(i);
+            const auto program_trace = Traced_Step(program, program_rules, p, input, rate, order, start);
+            const auto reference_trace = Traced_Step(reference, reference_rules, p, input, rate, order, start);
             ASSERT_EQ(program_trace, reference_trace) << "draws differ in pass " << p << ", step " << i;
             ASSERT_EQ(First_Difference(program, reference), "") << "pass " << p << ", step " << i;
         }
@@ -174,34 +172,36 @@ std::vector<Plan> Plans() {
     };
 }
 
-class Network_Rules_Match_Reference : public testing::TestWithParam<bool> {
-protected:
-    void SetUp() override { Allow_AVX2_Kernels(GetParam()); }
-    void TearDown() override { Allow_AVX2_Kernels(true); }
-};
-
-// Each plan with the learning half of every step run as the worker runs it
-// (Learn_From_Sample) and as the three separate rules.
-class Network_Plan_Matches_Reference : public testing::TestWithParam<std::tuple<Plan, bool, bool>> {
-protected:
-    void SetUp() override { Allow_AVX2_Kernels(std::get<1>(GetParam())); }
-    void TearDown() override { Allow_AVX2_Kernels(true); }
-};
-
 Rule_Set Program_Rules_In_One(bool in_one) { return in_one ? Program_Rules() : Program_Rules_Step_By_Step(); }
 
-TEST_P(Network_Plan_Matches_Reference, OverTrainingAndDreaming) {
-    Run_Plan(std::get<0>(GetParam()), Program_Rules_In_One(std::get<2>(GetParam())));
+// A plan with the learning half of every step run as the worker runs it
+// (Learn_From_Sample) or as the three separate rules.
+struct Plan_Run {
+    Plan plan;
+    bool in_one;
+    std::string name;
+};
+
+void PrintTo(const Plan_Run& run, std::ostream* out) { *out << run.name; }
+
+std::vector<Plan_Run> Plan_Runs() {
+    std::vector<Plan_Run> runs;
+    for (const Plan& plan : Plans())
+        for (const bool in_one : {true, false})
+            runs.push_back({plan, in_one, plan.name + (in_one ? "_InOnePass" : "_StepByStep")});
+    return runs;
 }
 
-std::string Kernel_Name(bool widest) { return widest ? "Widest" : "SSE2"; }
+class Network_Plan_Matches_Reference : public On_Each_Rule_Variant_With<Plan_Run> {};
 
-INSTANTIATE_TEST_SUITE_P(Plans, Network_Plan_Matches_Reference,
-                         testing::Combine(testing::ValuesIn(Plans()), testing::Bool(), testing::Bool()),
-                         [](const testing::TestParamInfo<std::tuple<Plan, bool, bool>>& plan) {
-                             return std::get<0>(plan.param).name + "_" + Kernel_Name(std::get<1>(plan.param)) +
-                                    (std::get<2>(plan.param) ? "_InOnePass" : "_StepByStep");
-                         });
+TEST_P(Network_Plan_Matches_Reference, OverTrainingAndDreaming) {
+    Run_Plan(Tested().plan, Program_Rules_In_One(Tested().in_one), Variant());
+}
+
+INSTANTIATE_TEST_SUITE_P(Plans, Network_Plan_Matches_Reference, Each_Variant_With(testing::ValuesIn(Plan_Runs())),
+                         Variant_Case_Test_Name<Plan_Run>);
+
+class Network_Rules_Match_Reference : public On_Each_Rule_Variant {};
 
 // The width of the trained network of the program: each pass still checked
 // against the reference, but only for a few steps, since the plain rules
@@ -210,28 +210,27 @@ TEST_P(Network_Rules_Match_Reference, OnAWideNetwork) {
     for (const bool in_one : {true, false}) {
         SCOPED_TRACE(in_one ? "learning in one pass" : "learning step by step");
         Run_Plan({"wide", {{28, 28}, {25, 20}, {20, 25}}, 12, 0.1, {{5, 0, 0, 400, 321, not_a_number}}, true, 3},
-                 Program_Rules_In_One(in_one));
+                 Program_Rules_In_One(in_one), Variant());
     }
 }
 
-// Weights written directly into the matrix, made known with Weights_Changed.
-TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenDirectly) {
+// Weights that are not finite written before any step.
+TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenBeforeTraining) {
     for (const bool in_one : {true, false}) {
         SCOPED_TRACE(in_one ? "learning in one pass" : "learning step by step");
         Set_Random_State(1);
-        Test_Network program = Make_Network({{28, 28}, {10, 10}, {8, 8}});
+        Test_Network program = Make_Network({{28, 28}, {10, 10}, {8, 8}}, Variant());
         Layer_Connection& first = *program.connections[0];
-        first.weights[3][4].weight = infinity;
-        first.weights[700][99].weight = not_a_number;
-        first.weights[401][0].weight = -infinity;
-        first.Weights_Changed();
+        first.Set_Weight(3, 4, infinity);
+        first.Set_Weight(700, 99, not_a_number);
+        first.Set_Weight(401, 0, -infinity);
         Test_Network reference = Copy_Network(program);
         for (int32_t i = 0; i < 40; ++i) {
             const uint32_t start = Random_State();
             const Pattern input = Input_For_Step({28, 28}, i);
             const int32_t p = i < 20 ? 0 : 1;
-            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, start),
-                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, start));
+            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, Row_Order_Of_Step(i), start),
+                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, Row_Order_Of_Step(i), start));
             ASSERT_EQ(First_Difference(program, reference), "") << "step " << i;
         }
     }
@@ -241,7 +240,7 @@ TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenDirectly) {
 // 8-bit number it is, and any state but 0 counts as on in the updates.
 TEST_P(Network_Rules_Match_Reference, WithStatesOtherThanZeroAndOne) {
     Set_Random_State(5);
-    Test_Network program = Make_Network({{5, 3}, {3, 3}});
+    Test_Network program = Make_Network({{5, 3}, {3, 3}}, Variant());
     Test_Network reference = Copy_Network(program);
     const Neuron_State odd_states[] = {2, -1, 0, 1, 3, -2, 0, 1};
     auto set_odd_states = [&](Test_Network& network, int round) {
@@ -288,7 +287,7 @@ TEST_P(Network_Rules_Match_Reference, WithEmptyLayers) {
     for (const std::vector<Layer_Shape>& shapes : std::vector<std::vector<Layer_Shape>>{
              {{2, 3}, {0, 4}}, {{0, 5}, {3, 2}}, {{4, 0}, {2, 2}}, {{3, 3}, {3, 0}}}) {
         Set_Random_State(77);
-        Test_Network program = Make_Network(shapes);
+        Test_Network program = Make_Network(shapes, Variant());
         Test_Network reference = Copy_Network(program);
         Layer_Connection& p = *program.connections[0];
         Layer_Connection& r = *reference.connections[0];
@@ -313,7 +312,7 @@ TEST_P(Network_Rules_Match_Reference, WithEmptyLayers) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, Network_Rules_Match_Reference, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& kernel) { return Kernel_Name(kernel.param); });
+INSTANTIATE_TEST_SUITE_P(Variants, Network_Rules_Match_Reference, testing::ValuesIn(Rule_Variants()),
+                         Variant_Test_Name);
 
 }  // namespace

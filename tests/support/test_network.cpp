@@ -1,13 +1,35 @@
 #include "support/test_network.h"
 
 #include "network/random_source.h"
+#include "network/weight_row_kernels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
-Test_Network Make_Network(const std::vector<Layer_Shape>& shapes) {
+void Rule_Variant::Apply(Layer_Connection& connection) const {
+    if (!connection.Use_Kernel_Set(kernels))
+        throw std::runtime_error(std::string("this processor has no ") + Kernel_Set_Name(kernels) + " kernels");
+    connection.Use_Layout(layout);
+}
+
+std::string Rule_Variant::Name() const {
+    return std::string(Kernel_Set_Name(kernels)) + (layout == Weight_Layout::rows ? "_Rows" : "_RowsAndColumns");
+}
+
+Rule_Variant Program_Variant(int64_t lower_count, int64_t upper_count) {
+    return {Widest_Kernel_Set(), Default_Weight_Layout(lower_count, upper_count)};
+}
+
+Rule_Variant Variant_Of(const Layer_Connection& connection) {
+    return {connection.Kernels(), connection.Layout()};
+}
+
+void PrintTo(const Rule_Variant& variant, std::ostream* out) { *out << variant.Name(); }
+
+Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Variant& variant) {
     Test_Network network;
     for (const Layer_Shape& shape : shapes) {
         auto layer = std::make_unique<Neuron_Layer>();
@@ -16,6 +38,7 @@ Test_Network Make_Network(const std::vector<Layer_Shape>& shapes) {
         if (network.layers.size() >= 2) {
             auto connection = std::make_unique<Layer_Connection>();
             connection->Create(network.layers[network.layers.size() - 2].get(), network.layers.back().get());
+            variant.Apply(*connection);
             network.connections.push_back(std::move(connection));
         }
     }
@@ -23,10 +46,15 @@ Test_Network Make_Network(const std::vector<Layer_Shape>& shapes) {
 }
 
 Test_Network Copy_Network(const Test_Network& original) {
+    return Copy_Network(original,
+                        original.connections.empty() ? Program_Variant() : Variant_Of(*original.connections[0]));
+}
+
+Test_Network Copy_Network(const Test_Network& original, const Rule_Variant& variant) {
     std::vector<Layer_Shape> shapes;
     for (const auto& layer : original.layers) shapes.push_back({layer->width, layer->height});
     const uint32_t random_state = Random_State();
-    Test_Network copy = Make_Network(shapes);
+    Test_Network copy = Make_Network(shapes, variant);
     Set_Random_State(random_state);
     for (size_t i = 0; i < shapes.size(); ++i) {
         const Neuron_Layer& from = *original.layers[i];
@@ -37,12 +65,23 @@ Test_Network Copy_Network(const Test_Network& original) {
     for (size_t i = 0; i < original.connections.size(); ++i) {
         const Layer_Connection& from = *original.connections[i];
         Layer_Connection& to = *copy.connections[i];
-        const int32_t upper_count = from.Upper_Count();
         for (int32_t l = 0; l < from.Lower_Count(); ++l)
-            std::memcpy(to.weights[l].get(), from.weights[l].get(), sizeof(Weight_Cell) * upper_count);
-        to.Weights_Changed();
+            for (int32_t u = 0; u < from.Upper_Count(); ++u) to.Set_Weight(l, u, from.weights[l][u].weight);
     }
     return copy;
+}
+
+Small_Connection::Small_Connection(int32_t lower_count, int32_t upper_count, const Rule_Variant& variant) {
+    lower.Create(1, lower_count);
+    upper.Create(1, upper_count);
+    connection.Create(&lower, &upper);
+    variant.Apply(connection);
+}
+
+Small_Connection::~Small_Connection() {
+    connection.Destroy();
+    lower.Destroy();
+    upper.Destroy();
 }
 
 bool Same_States(const Neuron_Layer& a, const Neuron_Layer& b) {
@@ -56,7 +95,7 @@ bool Same_Weights(const Layer_Connection& a, const Layer_Connection& b) {
     if (a.Lower_Count() != b.Lower_Count() || a.Upper_Count() != b.Upper_Count()) return false;
     const size_t row_bytes = sizeof(Weight_Cell) * static_cast<size_t>(a.Upper_Count());
     for (int32_t l = 0; l < a.Lower_Count(); ++l)
-        if (std::memcmp(a.weights[l].get(), b.weights[l].get(), row_bytes) != 0) return false;
+        if (std::memcmp(a.weights[l], b.weights[l], row_bytes) != 0) return false;
     return true;
 }
 
@@ -206,7 +245,9 @@ void Load_Pattern(Neuron_Layer& layer, const Pattern& pattern) {
 
 Rule_Set Program_Rules() {
     Rule_Set rules = Program_Rules_Step_By_Step();
-    rules.learn_from_sample = [](Layer_Connection& c, double rate) { c.Learn_From_Sample(rate); };
+    rules.learn_from_sample = [](Layer_Connection& c, double rate, Row_Order order) {
+        c.Learn_From_Sample(rate, order);
+    };
     return rules;
 }
 
@@ -219,9 +260,9 @@ Rule_Set Program_Rules_Step_By_Step() {
     };
 }
 
-void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate) {
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate, Row_Order order) {
     if (rules.learn_from_sample != nullptr) {
-        rules.learn_from_sample(connection, learning_rate);
+        rules.learn_from_sample(connection, learning_rate, order);
         return;
     }
     rules.update_positive(connection, learning_rate);
@@ -229,9 +270,11 @@ void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, doub
     rules.update_negative(connection, learning_rate);
 }
 
+Row_Order Row_Order_Of_Step(int32_t step) { return step % 2 == 0 ? Row_Order::ascending : Row_Order::descending; }
+
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                   double learning_rate) {
+                   double learning_rate, Row_Order order) {
     Load_Pattern(*network.layers[0], input);
     for (int32_t c = 0; c <= p; ++c) rules.sample_up(*network.connections[c]);
-    Learn_From_Sample(rules, *network.connections[p], learning_rate);
+    Learn_From_Sample(rules, *network.connections[p], learning_rate, order);
 }
