@@ -13,12 +13,8 @@
 // Builds with checks, the debug and sanitizer builds, verify after every
 // change of the weights that what the connection keeps beside the cells
 // matches them, and abort if it does not.
-#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if !defined(NDEBUG) || defined(LAYERDREAM_CHECKS)
 #define LAYERDREAM_CHECK_WEIGHTS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define LAYERDREAM_CHECK_WEIGHTS 1
-#endif
 #endif
 #ifndef LAYERDREAM_CHECK_WEIGHTS
 #define LAYERDREAM_CHECK_WEIGHTS 0
