@@ -29,6 +29,7 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     weights.rows = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
+    weights.written_in = std::make_unique<uint64_t[]>(static_cast<size_t>(lower_count));
     row_may_be_non_finite = std::make_unique<bool[]>(static_cast<size_t>(lower_count));
     for (int32_t l = 0; l < lower_count; ++l) {
         weights.rows[l] = std::make_unique<Weight_Cell[]>(static_cast<size_t>(upper_count));
@@ -71,6 +72,7 @@ void Layer_Connection::Use_Layout(Weight_Layout layout) {
 
 void Layer_Connection::Destroy() {
     weights.rows.reset();
+    weights.written_in.reset();
     row_may_be_non_finite.reset();
     column_storage.reset();
     columns = nullptr;

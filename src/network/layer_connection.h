@@ -54,15 +54,32 @@ enum class Row_Order : uint8_t { ascending, descending };
 // upper neuron u. Anyone may read the cells this way; only the connection's
 // own operations write them (Set_Weight for everyone else), so that nothing
 // it keeps beside the cells can fall out of step with them.
+//
+// The rows also say when each was last written, so that the picture of the
+// weights is redrawn only where they changed: every write of a row goes
+// through Writable, which stamps the row with the current version.
 class Weight_Rows {
 public:
     const Weight_Cell* operator[](int32_t l) const { return rows[l].get(); }
     explicit operator bool() const { return rows != nullptr; }
 
+    // The version the next writes are stamped with.
+    uint64_t Version() const { return version; }
+    // The version row l was last written in.
+    uint64_t Written_In(int32_t l) const { return written_in[l]; }
+    // Starts a new version: writes from now on are told apart from earlier
+    // ones. Returns it.
+    uint64_t Next_Version() { return ++version; }
+
 private:
     friend struct Layer_Connection;
-    Weight_Cell* Writable(int32_t l) { return rows[l].get(); }
+    Weight_Cell* Writable(int32_t l) {
+        written_in[l] = version;
+        return rows[l].get();
+    }
     std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> rows;  // owned
+    std::unique_ptr<uint64_t[]> written_in;                  // per row
+    uint64_t version = 1;
 };
 
 struct Layer_Connection {

@@ -8,23 +8,26 @@ namespace {
 
 COLORREF Grey(uint8_t level) { return RGB(level, level, level); }
 
-// Paints every pixel of a panel's picture through a memory context with the
-// given rule, copies it to the window's context, then has the whole window
-// repainted. The picture is painted away from the one shown and published
-// when complete, so a repaint on the window's thread never waits for the
-// painting; the repaint is awaited with nothing held.
-template <typename Pixel_Rule>
-void Paint_Picture(HWND window, On_Screen_Object_Bitmap& panel, int32_t width, int32_t height, Pixel_Rule rule) {
+// Paints the pixels of a panel's picture through a memory context with the
+// given rule, one column x at a time where column_needed(x) says so, copies
+// it to the window's context, then has the whole window repainted. The
+// picture is painted away from the one shown and published when complete,
+// with what it holds, so a repaint on the window's thread never waits for
+// the painting; the repaint is awaited with nothing held.
+template <typename Column_Test, typename Pixel_Rule>
+void Paint_Picture(HWND window, Picture_File& picture, int32_t width, int32_t height, Column_Test column_needed,
+                   Pixel_Rule rule, uint64_t holds) {
     PAINTSTRUCT paint;
     HDC screen = BeginPaint(window, &paint);
     HDC memory = CreateCompatibleDC(screen);
-    Picture_File& picture = panel.picture;
     HGDIOBJ previous = SelectObject(memory, picture.Begin_Painting());
-    for (int32_t x = 0; x < width; ++x)
+    for (int32_t x = 0; x < width; ++x) {
+        if (!column_needed(x)) continue;
         for (int32_t y = 0; y < height; ++y) SetPixel(memory, x, y, Grey(rule(x, y)));
+    }
     BitBlt(screen, 0, 0, picture.bitmap_width, picture.bitmap_height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
-    picture.Publish();
+    picture.Publish(holds);
     EndPaint(window, &paint);
     DeleteDC(memory);
     Repaint_Now(window);
@@ -42,12 +45,24 @@ uint8_t Weight_Grey_Level(double weight) {
     return static_cast<uint8_t>(static_cast<int32_t>(level) & 0xFF);
 }
 
+// States change with every sample: they are painted whole.
 void Neuron_Layer::Show_States(HWND window) {
-    Paint_Picture(window, panel[0], width, height,
-                  [this](int32_t x, int32_t y) { return State_Grey_Level(columns[x][y]); });
+    Paint_Picture(
+        window, panel[0].picture, width, height, [](int32_t) { return true; },
+        [this](int32_t x, int32_t y) { return State_Grey_Level(columns[x][y]); }, 0);
 }
 
+// Row l of the weights is column l of the picture. A bitmap that holds the
+// weights as they were before version v (its painter said so when it
+// published it) is brought up to date by painting the rows written in
+// version v or later; a bitmap that holds nothing known is painted whole.
 void Layer_Connection::Show_Weights(HWND window) {
-    Paint_Picture(window, panel[0], Lower_Count(), Upper_Count(),
-                  [this](int32_t l, int32_t u) { return Weight_Grey_Level(weights[l][u].weight); });
+    Picture_File& picture = panel[0].picture;
+    picture.Begin_Painting();
+    const uint64_t held = picture.Painting_Holds();
+    const uint64_t now = weights.Next_Version();  // rows written from here on are newer than this picture
+    Paint_Picture(
+        window, picture, Lower_Count(), Upper_Count(),
+        [this, held](int32_t l) { return held == 0 || weights.Written_In(l) >= held; },
+        [this](int32_t l, int32_t u) { return Weight_Grey_Level(weights[l][u].weight); }, now);
 }

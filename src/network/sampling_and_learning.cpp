@@ -353,34 +353,37 @@ void Layer_Connection::Learn_By_Rows(double learning_rate, Row_Order order) {
     // The rows go through in groups, whose sums are built side by side.
     constexpr size_t group = 8;
     auto visit_group = [&](const int32_t* group_rows, size_t count, bool lower_on) {
+        // Rows of lower neurons that are on are changed; the others only read.
         bool quick[group];
-        Weight_Cell* quick_rows[group];
+        Weight_Cell* changed_rows[group];
+        const Weight_Cell* read_rows[group];
         double quick_sums[group];
         size_t quick_count = 0;
         for (size_t i = 0; i < count; ++i) {
             const int32_t l = group_rows[i];
             quick[i] = binary && !row_may_be_non_finite[l];
-            if (quick[i]) quick_rows[quick_count++] = weights.Writable(l);
+            if (!quick[i]) continue;
+            if (lower_on) changed_rows[quick_count] = weights.Writable(l);
+            read_rows[quick_count++] = weights[l];
         }
         bool quick_non_finite = false;
         if (lower_on)
-            quick_non_finite = Update_Positive_And_Sum_Listed(quick_rows, quick_count, upper_on, upper_on_count,
+            quick_non_finite = Update_Positive_And_Sum_Listed(changed_rows, quick_count, upper_on, upper_on_count,
                                                               learning_rate, quick_sums);
         else
-            Sum_Listed_Weights(quick_rows, quick_count, upper_on, upper_on_count, quick_sums);
+            Sum_Listed_Weights(read_rows, quick_count, upper_on, upper_on_count, quick_sums);
 
         double sums[group];
         for (size_t i = 0, q = 0; i < count; ++i) {
             const int32_t l = group_rows[i];
-            Weight_Cell* row = weights.Writable(l);
             if (quick[i]) {
                 sums[i] = quick_sums[q++];
-                if (quick_non_finite && Listed_Non_Finite(row, upper_on, upper_on_count))
+                if (quick_non_finite && Listed_Non_Finite(weights[l], upper_on, upper_on_count))
                     row_may_be_non_finite[l] = true;
             } else {
-                if (lower_on && Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate))
+                if (lower_on && Update_Listed_Positive(weights.Writable(l), upper_on, upper_on_count, learning_rate))
                     row_may_be_non_finite[l] = true;
-                sums[i] = Full_Row_Sum(row, upper_states, upper_count);
+                sums[i] = Full_Row_Sum(weights[l], upper_states, upper_count);
             }
         }
         for (size_t i = 0; i < count; ++i) {

@@ -13,6 +13,7 @@ Picture_File::~Picture_File() {
 
 HBITMAP Picture_File::Begin_Painting() {
     if (painting == nullptr) {
+        painting_holds = 0;
         HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
         painting = CreateCompatibleBitmap(display, bitmap_width, bitmap_height);
         DeleteDC(display);
@@ -20,9 +21,11 @@ HBITMAP Picture_File::Begin_Painting() {
     return painting;
 }
 
-void Picture_File::Publish() {
+void Picture_File::Publish(uint64_t holds) {
     std::lock_guard<std::mutex> copying(lock);
     std::swap(bitmap, painting);
+    painting_holds = shown_holds;
+    shown_holds = holds;
 }
 
 void Picture_File::Replace(int32_t width, int32_t height) {
@@ -37,6 +40,7 @@ void Picture_File::Replace(int32_t width, int32_t height) {
         std::swap(bitmap, fresh);
         bitmap_width = width;
         bitmap_height = height;
+        shown_holds = 0;
     }
     if (fresh != nullptr) DeleteObject(fresh);
 }
@@ -55,6 +59,7 @@ void Picture_File::Copy_To(HDC target, int x, int y) const {
 void Picture_File::Discard_Painting() {
     if (painting != nullptr) DeleteObject(painting);
     painting = nullptr;
+    painting_holds = 0;
 }
 
 int64_t BMP_Row_Size(int64_t width) { return ((width * 24 + 31) / 32) * 4; }

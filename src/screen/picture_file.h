@@ -29,10 +29,16 @@ public:
     // while holding it.
 
     // The bitmap to paint the next picture into (made on first use). The
-    // painter's alone until it publishes it.
+    // painter's alone until it publishes it. It still holds the picture it
+    // held when it was last shown, so a painter that knows what changed
+    // since may paint only that.
     HBITMAP Begin_Painting();
-    // Makes the bitmap just painted the one shown and saved.
-    void Publish();
+    // What the painter said that bitmap held when it published it last: 0
+    // for a new bitmap, or when nothing was said.
+    uint64_t Painting_Holds() const { return painting_holds; }
+    // Makes the bitmap just painted the one shown and saved; holds is what
+    // the painter may want to know of it the next time it paints it.
+    void Publish(uint64_t holds = 0);
     // Forgets the painter's bitmap, for when the picture gets a new size.
     void Discard_Painting();
 
@@ -51,6 +57,8 @@ private:
     mutable std::mutex lock;
     HBITMAP bitmap = nullptr;    // owned; the picture shown: guarded by lock
     HBITMAP painting = nullptr;  // owned; the picture being painted
+    uint64_t shown_holds = 0;    // what the painter said of each bitmap
+    uint64_t painting_holds = 0;
 };
 
 // Bytes per stored row of a 24-bit BMP of the given width: three per pixel,

@@ -4,7 +4,9 @@
 #include "network/layer_connection.h"
 #include "network/network_display.h"
 
+#include "network/random_source.h"
 #include "support/pictures.h"
+#include "support/test_network.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +105,66 @@ TEST(Network_Show_Weights, PaintsLowerAlongXAndUpperAlongY) {
     connection.Destroy();
     lower.Destroy();
     upper.Destroy();
+}
+
+// The picture of the weights is redrawn only where rows were written since
+// the bitmap being painted last showed them; whatever the sequence of
+// training steps, dreaming, single writes, layouts and sizes, with the
+// pictures shown after some steps and not others (so each of a picture's
+// two bitmaps falls behind by a different number of changes), what is shown
+// is the full drawing of the weights as they are.
+void Expect_Shows_Every_Weight(const Layer_Connection& connection, const std::string& when) {
+    const Shown_Picture shown(connection.panel[0].picture);
+    int wrong = 0;
+    for (int32_t l = 0; l < connection.Lower_Count(); ++l)
+        for (int32_t u = 0; u < connection.Upper_Count(); ++u) {
+            const uint8_t level = Weight_Grey_Level(connection.weights[l][u].weight);
+            wrong += shown.At(l, u) != RGB(level, level, level);
+        }
+    EXPECT_EQ(wrong, 0) << when;
+}
+
+TEST(Network_Show_Weights, ShowsEveryWeightAfterAnySequenceThoughRedrawnOnlyWhereItChanged) {
+    Set_Random_State(5);
+    Test_Network network = Make_Network({{6, 5}, {4, 3}, {4, 2}});
+    const Rule_Set rules = Program_Rules();
+    auto show = [&](const std::string& when) {
+        for (auto& connection : network.connections) {
+            connection->Show_Weights(nullptr);
+            Expect_Shows_Every_Weight(*connection, when);
+        }
+    };
+    show("at the start");
+    const std::vector<int> shown_after = {0, 1, 2, 4, 5, 9, 10, 11, 17, 20, 21, 29};
+    for (int step = 0; step < 30; ++step) {
+        const std::string when = "step " + std::to_string(step);
+        const int32_t p = step < 15 ? 0 : 1;
+        Training_Step(network, rules, p, Stroke_Pattern(6, 5, static_cast<uint32_t>(step)), 0.3,
+                      Row_Order_Of_Step(step));
+        if (step % 7 == 3) {
+            Layer_Connection& connection = *network.connections[p];
+            connection.Set_Weight(step % connection.Lower_Count(), step % connection.Upper_Count(), 0.9 - step * 0.1);
+        }
+        if (step == 12) network.connections[0]->Use_Layout(Weight_Layout::rows);
+        if (step == 22) network.connections[0]->Use_Layout(Weight_Layout::rows_and_columns);
+        if (std::find(shown_after.begin(), shown_after.end(), step) != shown_after.end()) show(when);
+    }
+    // Dreaming changes no weight; shown twice a cycle, both bitmaps catch up.
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        network.connections[1]->Sample_Down();
+        network.connections[0]->Sample_Down();
+        show("dreaming cycle " + std::to_string(cycle));
+        show("dreaming cycle " + std::to_string(cycle) + ", again");
+    }
+    // A connection made again between layers of other sizes starts afresh.
+    network.layers[1]->Create(5, 3);
+    network.connections[0]->Create(network.layers[0].get(), network.layers[1].get());
+    network.connections[0]->Show_Weights(nullptr);
+    Expect_Shows_Every_Weight(*network.connections[0], "made again");
+    network.connections[0]->Set_Weight(14, 2, -0.5);
+    network.connections[0]->Show_Weights(nullptr);
+    network.connections[0]->Show_Weights(nullptr);
+    Expect_Shows_Every_Weight(*network.connections[0], "made again, then written");
 }
 
 }  // namespace
