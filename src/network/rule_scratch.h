@@ -1,0 +1,75 @@
+// What the fast rules of a connection share: their working storage, kept
+// between calls so that training does not allocate on every step, and the
+// small steps every rule takes (gathering states, firing a layer, summing a
+// row or columns). Inside the network's sources only.
+#pragma once
+
+#include "network/layer_connection.h"
+#include "network/weight_row_kernels.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace rules {
+
+// Working storage of the rules, kept between calls so that training does not
+// allocate on every step. The rules run on the training thread only.
+struct Scratch {
+    // Each layer's states in neuron index order.
+    std::vector<Neuron_State> upper_states;
+    std::vector<Neuron_State> lower_states;
+    // The upper neurons that are on, in ascending index, and the lower ones
+    // that are on before Sample_Down.
+    std::vector<int32_t> upper_on;
+    std::vector<int32_t> lower_on;
+    // The input sums of the layer being sampled, by neuron index.
+    std::vector<double> sums;
+    // Sample_Up: the rows that can change an upper sum, in ascending index.
+    std::vector<Row_Term> up_terms;
+    // Sample_Down: the rows summed over the upper neurons that are on, their
+    // lower neurons and their sums.
+    std::vector<const Weight_Cell*> listed_rows;
+    std::vector<int32_t> listed_row_neurons;
+    std::vector<double> listed_row_sums;
+    // Sample_Down and Learn_From_Sample with a copy by column: the columns
+    // of the upper neurons that are on.
+    std::vector<const double*> summed_columns;
+    // Learn_From_Sample: the lower neurons in the order their rows are
+    // visited, those whose rows are summed in full, and those on after
+    // Sample_Down.
+    std::vector<int32_t> visit_order;
+    std::vector<int32_t> full_sum_rows;
+    std::vector<int32_t> lower_on_after;
+    // The draws of a pass taken before its decisions, by target neuron.
+    std::vector<int> draws;
+};
+
+// The calling thread's storage (the rules run on the training thread).
+Scratch& Thread_Scratch();
+
+// The layer's states in neuron index order. True if each is 0 or 1, the
+// only values the program stores; any other value enters the sums as the
+// signed number it is, which the rules' plain paths handle.
+bool Gather_States(const Neuron_Layer& layer, std::vector<Neuron_State>& states);
+
+// Fires every neuron of the layer from its sum, in ascending neuron index,
+// so the k-th draw goes to neuron k.
+void Fire_Layer(Neuron_Layer& layer, const double* sums);
+
+// The next count draws of this thread, in order, into draws.
+void Take_Draws(std::vector<int>& draws, int32_t count);
+
+// Writes the states, in neuron index order, back into the layer's columns.
+void Scatter_States(Neuron_Layer& layer, const Neuron_State* states);
+
+// The full sum of one row against the upper states, every product added.
+double Full_Row_Sum(const Weight_Cell* row, const Neuron_State* upper_states, int32_t upper_count);
+
+// The indices of the neurons whose state is not 0, in ascending order.
+void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on);
+
+// sums[l] = the sum of the listed columns' entries l, added from 0 in the
+// order of the list, for every lower neuron l.
+void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums);
+
+}  // namespace rules
