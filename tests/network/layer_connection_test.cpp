@@ -2,6 +2,7 @@
 // their draws, their scale, empty layers and rebuilding.
 #include "network/layer_connection.h"
 #include "network/random_source.h"
+#include "support/random_draws.h"
 #include "support/test_network.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@
 #include <type_traits>
 
 namespace {
-
-// The random state after n draws from the given one.
-uint32_t After_Draws(uint32_t state, int64_t n) {
-    for (int64_t k = 0; k < n; ++k) state = state * 214013u + 2531011u;
-    return state;
-}
 
 // Two layers of one column each and a connection between them, built from a
 // fresh random source.
@@ -61,7 +56,7 @@ TEST(Network_Layer_Connection, StartingWeightsOf784By100) {
             ASSERT_NE(weights[l][u].weight, 0.0);
             ASSERT_EQ(weights[l][u].spare, 0.0);
         }
-    EXPECT_EQ(Random_State(), After_Draws(1, 784 * 100));
+    EXPECT_EQ(Random_State(), Random_State_After(1, 784 * 100));
 }
 
 // (784 + 101) / 2 rounds down to 442, so the scale is that of U = 100: draw
@@ -124,7 +119,7 @@ TEST(Network_Layer_Connection, CreateAgainWithOtherLayers) {
     EXPECT_EQ(built.connection.upper, &upper);
     EXPECT_EQ(built.connection.Lower_Count(), 6);
     EXPECT_EQ(built.connection.Upper_Count(), 4);
-    EXPECT_EQ(Random_State(), After_Draws(1, 24));
+    EXPECT_EQ(Random_State(), Random_State_After(1, 24));
     EXPECT_EQ(built.connection.panel[0].picture.bitmap_width, 6);
     EXPECT_EQ(built.connection.weights[0][0].weight, ((41 / 32767.0) * 2 - 1) / std::pow(5.0, 0.5));
     built.connection.Destroy();

@@ -2,7 +2,9 @@
 // order in which Show_All shows the pictures.
 #include "network/layer_stack.h"
 #include "network/random_source.h"
+#include "support/headless_network.h"
 #include "support/pictures.h"
+#include "support/random_draws.h"
 #include "support/test_window.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +14,8 @@
 
 namespace {
 
-// A stack on a manager of its own; the layers and connections it made are
-// released at the end.
-struct Test_Stack {
-    explicit Test_Stack(HWND window = nullptr) {
-        stack.window = window;
-        stack.manager = &manager;
-    }
-    ~Test_Stack() { Destroy_Network(stack); }
-    On_Screen_Object_Manager manager;
-    Layer_Stack stack;
-};
-
 TEST(Network_Layer_Stack, FirstLayerMakesNoConnection) {
-    Test_Stack test;
+    Headless_Network test;
     test.stack.Add_Layer(28, 28);
     EXPECT_EQ(test.stack.layer_count, 1);
     EXPECT_EQ(test.stack.connections, nullptr);
@@ -35,7 +25,7 @@ TEST(Network_Layer_Stack, FirstLayerMakesNoConnection) {
 }
 
 TEST(Network_Layer_Stack, CaptionsEveryPicture) {
-    Test_Stack test;
+    Headless_Network test;
     Set_Random_State(1);
     test.stack.Add_Layer(28, 28);
     test.stack.Add_Layer(10, 20);
@@ -54,13 +44,11 @@ TEST(Network_Layer_Stack, CaptionsEveryPicture) {
     EXPECT_EQ(stack.connections[0]->upper, stack.layers[1]);
     EXPECT_EQ(stack.connections[1]->lower, stack.layers[1]);
     EXPECT_EQ(stack.connections[1]->upper, stack.layers[2]);
-    uint32_t state = 1;
-    for (int k = 0; k < 784 * 200 + 200 * 64; ++k) state = state * 214013u + 2531011u;
-    EXPECT_EQ(Random_State(), state);
+    EXPECT_EQ(Random_State(), Random_State_After(1, 784 * 200 + 200 * 64));
 }
 
 TEST(Network_Layer_Stack, ThirdLayerKeepsTheFirstConnection) {
-    Test_Stack test;
+    Headless_Network test;
     test.stack.Add_Layer(4, 4);
     test.stack.Add_Layer(3, 3);
     Layer_Connection* first = test.stack.connections[0];
@@ -96,7 +84,8 @@ LRESULT CALLBACK Caption_Watching_Procedure(HWND window, UINT message, WPARAM wp
 // behind everything.
 TEST(Network_Layer_Stack, RegistersEachPictureInFrontAndCaptionsItAfterItsFirstRepaint) {
     Test_Window window(Caption_Watching_Procedure);
-    Test_Stack test(window.Handle());
+    Headless_Network test;
+    test.stack.window = window.Handle();
     painted_manager = &test.manager;
     front_captions.clear();
     test.stack.Add_Layer(28, 28);
@@ -164,7 +153,8 @@ protected:
 
 TEST_F(Network_Show_All_Order, ShowsBottomUpWithARepaintAfterEachPicture) {
     Test_Window window(Watching_Procedure);
-    Test_Stack test(window.Handle());
+    Headless_Network test;
+    test.stack.window = window.Handle();
     test.stack.Add_Layer(28, 28);
     test.stack.Add_Layer(4, 5);
     test.stack.Add_Layer(3, 3);
@@ -187,7 +177,8 @@ TEST_F(Network_Show_All_Order, ShowsBottomUpWithARepaintAfterEachPicture) {
 
 TEST_F(Network_Show_All_Order, OneLayerShowsOnlyThatLayer) {
     Test_Window window(Watching_Procedure);
-    Test_Stack test(window.Handle());
+    Headless_Network test;
+    test.stack.window = window.Handle();
     test.stack.Add_Layer(6, 6);
     Watch(test.stack);
     test.stack.Show_All();
@@ -196,7 +187,8 @@ TEST_F(Network_Show_All_Order, OneLayerShowsOnlyThatLayer) {
 
 TEST_F(Network_Show_All_Order, NoLayersShowsNothing) {
     Test_Window window(Watching_Procedure);
-    Test_Stack test(window.Handle());
+    Headless_Network test;
+    test.stack.window = window.Handle();
     test.stack.Show_All();
     EXPECT_TRUE(seen_at_repaint.empty());
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
+
 namespace {
 
 int Count_On(const Neuron_Layer& layer) {
@@ -12,40 +15,21 @@ int Count_On(const Neuron_Layer& layer) {
     return on;
 }
 
-TEST(Network_Neuron_Layer, TwentyEightByTwentyEightStartsAllOn) {
-    Neuron_Layer layer;
-    layer.Create(28, 28);
-    EXPECT_EQ(layer.Neuron_Count(), 784);
-    EXPECT_EQ(Count_On(layer), 784);
-    const On_Screen_Object_Bitmap& panel = layer.panel[0];
-    EXPECT_EQ(panel.bounds.left, 100);
-    EXPECT_EQ(panel.bounds.top, 100);
-    EXPECT_EQ(panel.bounds.right, 128);
-    EXPECT_EQ(panel.bounds.bottom, 128);
-    EXPECT_EQ(panel.picture.bitmap_width, 28);
-    EXPECT_EQ(panel.picture.bitmap_height, 28);
-    layer.Destroy();
-}
-
-TEST(Network_Neuron_Layer, TenByTwentyHasTenColumnsOfTwenty) {
-    Neuron_Layer layer;
-    layer.Create(10, 20);
-    EXPECT_EQ(layer.width, 10);
-    EXPECT_EQ(layer.height, 20);
-    EXPECT_EQ(layer.Neuron_Count(), 200);  // the last neuron, (9, 19), has index 199
-    EXPECT_EQ(Count_On(layer), 200);
-    EXPECT_EQ(layer.panel[0].picture.bitmap_width, 10);
-    EXPECT_EQ(layer.panel[0].picture.bitmap_height, 20);
-    layer.Destroy();
-}
-
-TEST(Network_Neuron_Layer, NoColumnsGivesNoStatesAndAnEmptyPicture) {
-    Neuron_Layer layer;
-    layer.Create(0, 5);
-    EXPECT_EQ(layer.Neuron_Count(), 0);
-    EXPECT_EQ(layer.panel[0].picture.bitmap_width, 0);
-    EXPECT_EQ(layer.panel[0].picture.bitmap_height, 5);
-    layer.Destroy();
+// A new layer's states are all on, its picture as large as its grid, at
+// (100, 100).
+TEST(Network_Neuron_Layer, ANewLayerIsAllOnWithAPictureOfItsSize) {
+    for (const auto& [width, height] : {std::pair{28, 28}, std::pair{10, 20}, std::pair{0, 5}}) {
+        Neuron_Layer layer;
+        layer.Create(width, height);
+        EXPECT_EQ(layer.Neuron_Count(), width * height);
+        EXPECT_EQ(Count_On(layer), width * height);
+        const On_Screen_Object_Bitmap& panel = layer.panel[0];
+        EXPECT_EQ((std::array{panel.bounds.left, panel.bounds.top, panel.bounds.right, panel.bounds.bottom}),
+                  (std::array<LONG, 4>{100, 100, 100 + width, 100 + height}));
+        EXPECT_EQ(panel.picture.bitmap_width, width);
+        EXPECT_EQ(panel.picture.bitmap_height, height);
+        layer.Destroy();
+    }
 }
 
 TEST(Network_Neuron_Layer, CreateAgainReplacesGridAndPanel) {
