@@ -11,7 +11,11 @@ void Paint_Picture(Picture_File& picture, const std::function<COLORREF(int, int)
 }
 
 Shown_Picture::Shown_Picture(const Picture_File& picture) : dc(CreateCompatibleDC(nullptr)) {
-    copy = CreateCompatibleBitmap(dc, picture.bitmap_width, picture.bitmap_height);
+    // Compatible with the display, not with the memory context, whose own
+    // bitmap is one pixel of one bit on Windows.
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    copy = CreateCompatibleBitmap(display, picture.bitmap_width, picture.bitmap_height);
+    DeleteDC(display);
     previous = SelectObject(dc, copy);
     picture.Copy_To(dc, 0, 0);
 }
