@@ -46,7 +46,9 @@ grep -q "layerdream $version" "$root/README.md" || fail "README.md does not name
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 depends_on() { # package: whether Depends names it (alone or among alternatives)
-  tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g' | grep -qx "$1"
+  # grep reads all its input (no -q): a reader that leaves early would
+  # kill its writer with SIGPIPE, which pipefail turns into a failure.
+  tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g' | grep -x "$1" >/dev/null
 }
 scratch=$(mktemp -d)
 # The new user's home folder stands where users' homes stand.
@@ -64,16 +66,18 @@ trap cleanup EXIT
 dpkg-deb -x "$deb" "$scratch/tree"
 # Every library the program links comes from a package it depends on.
 for library in $(objdump -p "$scratch/tree/usr/bin/layerdream" | awk '/NEEDED/ {print $2}'); do
-  path=$(ldconfig -p | awk -v name="$library" '$1 == name && /x86-64/ {print $NF; exit}')
+  # awk reads the whole listing rather than leaving at the first match, for
+  # the same reason: ldconfig would be killed writing the rest.
+  path=$(ldconfig -p | awk -v name="$library" '$1 == name && /x86-64/ && path == "" {path = $NF} END {print path}')
   [ -n "$path" ] || fail "$library, which the program links, is not on this machine"
-  owner=$(dpkg -S "$path" 2>/dev/null | head -n 1 | cut -d: -f1) ||
-    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | cut -d: -f1) ||
+  owner=$(dpkg -S "$path" 2>/dev/null | awk -F: 'NR == 1 {print $1}') ||
+    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | awk -F: 'NR == 1 {print $1}') ||
     fail "no package owns $path"
   depends_on "$owner" || fail "the program links $library, from $owner, which the package does not depend on"
 done
 # The font: the bold monospace face that fontconfig finds, as the program asks for it.
 font=$(fc-match -f '%{file}' 'monospace:style=Bold')
-font_package=$(dpkg -S "$(readlink -f "$font")" | head -n 1 | cut -d: -f1)
+font_package=$(dpkg -S "$(readlink -f "$font")" | awk -F: 'NR == 1 {print $1}')
 depends_on "$font_package" || fail "the program draws with $font, from $font_package, which the package does not depend on"
 
 step "installing with dpkg -i"
