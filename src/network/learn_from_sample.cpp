@@ -39,12 +39,11 @@ void Layer_Connection::Learn_By_Rows(double learning_rate, Row_Order order) {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
-    const bool binary = Gather_States(*upper, scratch.upper_states);
-    const Neuron_State* upper_states = scratch.upper_states.data();
     // Both updates change the cells of the upper neurons that are on,
     // whatever their states; with states of 0 and 1 those are also the only
     // cells the sum of a row with finite weights needs.
-    List_On(scratch.upper_states, scratch.upper_on);
+    const bool binary = Gather_Upper(*upper, scratch);
+    const Neuron_State* upper_states = scratch.upper_states.data();
     const int32_t* upper_on = scratch.upper_on.data();
     const size_t upper_on_count = scratch.upper_on.size();
     std::vector<Neuron_State>& lower_states = scratch.lower_states;
@@ -127,9 +126,8 @@ void Layer_Connection::Learn_By_Columns(double learning_rate) {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
-    const bool binary = Gather_States(*upper, scratch.upper_states);
+    const bool binary = Gather_Upper(*upper, scratch);
     const Neuron_State* upper_states = scratch.upper_states.data();
-    List_On(scratch.upper_states, scratch.upper_on);
     const int32_t* upper_on = scratch.upper_on.data();
     const size_t upper_on_count = scratch.upper_on.size();
     Gather_States(*lower, scratch.lower_states);

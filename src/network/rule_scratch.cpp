@@ -27,6 +27,12 @@ bool Gather_States(const Neuron_Layer& layer, std::vector<Neuron_State>& states)
     return unusual == 0;
 }
 
+bool Gather_Upper(const Neuron_Layer& upper, Scratch& scratch) {
+    const bool binary = Gather_States(upper, scratch.upper_states);
+    List_On(scratch.upper_states, scratch.upper_on);
+    return binary;
+}
+
 void Fire_Layer(Neuron_Layer& layer, const double* sums) {
     for (int32_t x = 0; x < layer.width; ++x) {
         Neuron_State* column = layer.columns[x].get();

@@ -52,6 +52,11 @@ Scratch& Thread_Scratch();
 // signed number it is, which the rules' plain paths handle.
 bool Gather_States(const Neuron_Layer& layer, std::vector<Neuron_State>& states);
 
+// The upper layer's states into scratch.upper_states and the neurons that
+// are on into scratch.upper_on, as every rule that sums over them begins.
+// True if each state is 0 or 1 (as Gather_States).
+bool Gather_Upper(const Neuron_Layer& upper, Scratch& scratch);
+
 // Fires every neuron of the layer from its sum, in ascending neuron index,
 // so the k-th draw goes to neuron k.
 void Fire_Layer(Neuron_Layer& layer, const double* sums);

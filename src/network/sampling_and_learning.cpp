@@ -90,9 +90,8 @@ void Layer_Connection::Sample_Down_By_Columns() {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
-    const bool binary = Gather_States(*upper, scratch.upper_states);
+    const bool binary = Gather_Upper(*upper, scratch);
     const Neuron_State* upper_states = scratch.upper_states.data();
-    List_On(scratch.upper_states, scratch.upper_on);
     scratch.sums.resize(static_cast<size_t>(lower_count));
     double* sums = scratch.sums.data();
     if (binary) Sum_Columns(*this, scratch.upper_on, sums);
@@ -107,14 +106,12 @@ void Layer_Connection::Sample_Down_By_Rows() {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     Scratch& scratch = Thread_Scratch();
-    const bool binary = Gather_States(*upper, scratch.upper_states);
+    // With states of 0 and 1 the upper neurons that are on are the only ones
+    // that add anything to a row with finite weights.
+    const bool binary = Gather_Upper(*upper, scratch);
     const Neuron_State* upper_states = scratch.upper_states.data();
     scratch.sums.resize(static_cast<size_t>(lower_count));
     double* sums = scratch.sums.data();
-
-    // With states of 0 and 1 the upper neurons that are on are the only ones
-    // that add anything to a row with finite weights.
-    List_On(scratch.upper_states, scratch.upper_on);
 
     // The rows of lower neurons that are on come first: in training they have
     // just been read by Sample_Up and Update_Positive and are still in the
@@ -171,8 +168,7 @@ template <bool Positive>
 void Layer_Connection::Update_Pairs_On(double learning_rate) {
     const int32_t lower_count = Lower_Count();
     Scratch& scratch = Thread_Scratch();
-    Gather_States(*upper, scratch.upper_states);
-    List_On(scratch.upper_states, scratch.upper_on);
+    Gather_Upper(*upper, scratch);
     if (scratch.upper_on.empty()) return;
     Gather_States(*lower, scratch.lower_states);
     const int32_t* upper_on = scratch.upper_on.data();
