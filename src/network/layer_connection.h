@@ -160,6 +160,11 @@ private:
     // out infinite or not a number.
     template <bool Positive>
     bool Update_Cells(int32_t l, const int32_t* listed, size_t listed_count, double learning_rate);
+    // The positive update of the cells of rows on_before and the negative
+    // one of rows on_after (both ascending) over the listed upper neurons,
+    // a row in both read and written once.
+    void Update_Cells_Of_Both(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
+                              const int32_t* upper_on, size_t upper_on_count, double learning_rate);
     // The same update of the listed entries of column u of the copy.
     template <bool Positive>
     void Update_Column(int32_t u, const int32_t* lower_listed, size_t lower_listed_count, double learning_rate);

@@ -146,11 +146,18 @@ void Layer_Connection::Learn_By_Columns(double learning_rate) {
     for (int32_t l = 0; l < lower_count; ++l)
         if (!binary || row_may_be_non_finite[l]) full_sum_rows.push_back(l);
 
-    // From the last row down: Sample_Up has just read these rows in
-    // ascending order, so the last ones are the likeliest still in the cache.
-    for (size_t k = lower_on.size(); k-- > 0;) {
-        const int32_t l = lower_on[k];
-        if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    // Nothing reads a row's cells between the two updates unless the row is
+    // summed in full, so then the positive update of the cells waits for the
+    // negative one and a row of a lower neuron on before and after is read
+    // and written once. Otherwise the rows are updated now, from the last
+    // down: Sample_Up has just read them in ascending order, so the last
+    // ones are the likeliest still in the cache.
+    const bool cells_at_the_end = full_sum_rows.empty();
+    if (!cells_at_the_end) {
+        for (size_t k = lower_on.size(); k-- > 0;) {
+            const int32_t l = lower_on[k];
+            if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+        }
     }
 
     scratch.sums.assign(static_cast<size_t>(lower_count), 0.0);
@@ -177,8 +184,35 @@ void Layer_Connection::Learn_By_Columns(double learning_rate) {
     // in the cache, then the rows.
     for (size_t k = upper_on_count; k-- > 0;)
         Update_Column<false>(upper_on[k], on_after.data(), on_after.size(), learning_rate);
-    for (const int32_t l : on_after)
-        if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    if (cells_at_the_end)
+        Update_Cells_Of_Both(lower_on, on_after, upper_on, upper_on_count, learning_rate);
+    else
+        for (const int32_t l : on_after)
+            if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
     Scatter_States(*lower, lower_states);
     Check_Bookkeeping();
+}
+
+// The positive update of the rows of the lower neurons on before and the
+// negative update of those on after, both lists ascending, each row visited
+// once.
+void Layer_Connection::Update_Cells_Of_Both(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
+                                            const int32_t* upper_on, size_t upper_on_count, double learning_rate) {
+    size_t b = 0, a = 0;
+    while (b < on_before.size() || a < on_after.size()) {
+        const int32_t before = b < on_before.size() ? on_before[b] : INT32_MAX;
+        const int32_t after = a < on_after.size() ? on_after[a] : INT32_MAX;
+        const int32_t l = std::min(before, after);
+        Weight_Cell* row = weights.Writable(l);
+        bool non_finite;
+        if (before == after)
+            non_finite = Update_Listed_Both(row, upper_on, upper_on_count, learning_rate);
+        else if (before < after)
+            non_finite = Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate);
+        else
+            non_finite = Update_Listed_Negative(row, upper_on, upper_on_count, learning_rate);
+        if (non_finite) row_may_be_non_finite[l] = true;
+        b += before == l;
+        a += after == l;
+    }
 }

@@ -237,12 +237,16 @@ uint64_t Update_Positive_And_Sum_Block(Weight_Cell* const* rows, const int32_t* 
     return non_finite;
 }
 
-template <bool Positive>
+template <bool Positive, bool Negative>
 bool Update_Listed(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
     uint64_t non_finite = 0;
     for (size_t k = 0; k < listed_count; ++k) {
-        const double w = Updated<Positive>(row[listed[k]].weight, rate);
+        double w = row[listed[k]].weight;
+        if (Positive) w = Updated<true>(w, rate);
+        if (Negative) w = Updated<false>(w, rate);
         row[listed[k]].weight = w;
+        // Neither update makes an infinite or NaN weight finite again, so the
+        // last value tells whether either step made one.
         non_finite |= Non_Finite_Bits(w);
     }
     return non_finite != 0;
@@ -282,11 +286,15 @@ bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, 
 }
 
 bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
-    return Update_Listed<true>(row, listed, listed_count, rate);
+    return Update_Listed<true, false>(row, listed, listed_count, rate);
 }
 
 bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
-    return Update_Listed<false>(row, listed, listed_count, rate);
+    return Update_Listed<false, true>(row, listed, listed_count, rate);
+}
+
+bool Update_Listed_Both(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
+    return Update_Listed<true, true>(row, listed, listed_count, rate);
 }
 
 void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate) {

@@ -64,6 +64,10 @@ bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, 
 // changed weight came out infinite or not a number.
 bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
 bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
+// The positive update and then the negative one of the listed cells of one
+// row, in one pass: each weight rounded after each update, as two passes
+// would give it.
+bool Update_Listed_Both(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
 // The same update of the listed entries of one column of the copy by
 // column. The copy equals the cells bit for bit, so updating each where it
 // lies gives both the same new weights.
