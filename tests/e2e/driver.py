@@ -10,12 +10,24 @@ import os
 import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 
 # Injected events are spaced out: X delivers them, SDL queues them, and the
 # program answers them on its own thread.
 EVENT_PAUSE = 0.2
+
+
+def fail(message):
+    """Ends a scripted check (one run as a program, not by pytest) with the reason."""
+    print("FAILED: " + message, flush=True)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
 
 
 def xdotool(*arguments, check=True):

@@ -16,7 +16,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from driver import Program, blob_image, idx_images, settings_text  # noqa: E402
+from driver import Program, blob_image, check, fail, idx_images, settings_text  # noqa: E402
 
 # The installed defaults: a first run trains for about a minute; a slow or
 # busy machine gets much longer.
@@ -41,16 +41,6 @@ def menu_command(desktop_file):
 def read(path):
     with open(path, "rb") as file:
         return file.read()
-
-
-def fail(message):
-    print("FAILED: " + message, flush=True)
-    sys.exit(1)
-
-
-def check(condition, message):
-    if not condition:
-        fail(message)
 
 
 def run_to_dreaming(command, home, timeout, check_at_start):

@@ -22,20 +22,10 @@ import time
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from driver import Program  # noqa: E402
+from driver import Program, check, fail  # noqa: E402
 
 TIMEOUT = float(os.environ.get("LAYERDREAM_WINE_TIMEOUT", "300"))
 EXPECTED = ["README.txt", "layerdream.exe", "settings.txt", "trainingimages"]
-
-
-def fail(message):
-    print("FAILED: " + message, flush=True)
-    sys.exit(1)
-
-
-def check(condition, message):
-    if not condition:
-        fail(message)
 
 
 def main(zip_path, digits, settings):
