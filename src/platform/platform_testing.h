@@ -29,9 +29,6 @@ struct Screen_Picture {
 };
 Screen_Picture Read_Screen(HWND window);
 
-// The milliseconds until the window's picture may next go to the screen.
-uint64_t Milliseconds_Until_Present(HWND window);
-
 // How many threads wait for the window's thread to run work for them (a
 // repaint, a sent message) that it has not started yet.
 int Waiting_Senders();

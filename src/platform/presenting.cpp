@@ -1,15 +1,14 @@
 // Painting a window and presenting it. A window is painted into a picture of
 // its client area, which is copied to the screen at most once per display
-// refresh: copying it there costs more than painting it. Whatever was
-// painted last is on the screen within one refresh, since the message loop
-// presents a waiting picture as soon as it is due.
+// refresh, as a compositor does: copying it there costs more than painting
+// it. Whatever was painted last is on the screen within one refresh, since
+// the message loop presents a waiting picture as soon as it is due.
 //
-// For the same reason a repaint asked for by another thread (UpdateWindow)
-// waits for the window's thread only when the picture may go to the screen
-// now. Within a refresh of the last one it could not reach the screen before
-// the next repaint replaced it: the request is left standing instead, and
-// the loop paints and presents once, when the picture is due, whatever was
-// asked for last.
+// Painting itself follows the system: a window that needs painting is sent
+// WM_PAINT when its thread has nothing else to do, all the invalidations
+// since its last paint at once, and UpdateWindow paints before it returns,
+// from any thread. How often a program asks for that is the program's
+// business.
 #include "platform_testing.h"
 #include "raster.h"
 #include "windowing.h"
@@ -17,6 +16,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -57,18 +57,41 @@ uint64_t windowing::Milliseconds_Until_Present(HWND window) {
 
 uint64_t windowing::Present_Due_Windows(uint64_t fallback) {
     const auto waiting = Live_Windows_Where([](const HWND__& window) {
-        return window.owner == std::this_thread::get_id() &&
-               (window.picture_changed || (window.top_level && window.visible && window.needs_paint));
+        return window.owner == std::this_thread::get_id() && window.picture_changed;
     });
     uint64_t next = fallback;
     for (HWND window : waiting) {
         const uint64_t wait = Milliseconds_Until_Present(window);
-        if (wait == 0 && window->picture_changed)
+        if (wait == 0)
             Present(window);
-        else if (wait > 0)
+        else
             next = std::min(next, wait);
     }
     return next;
+}
+
+namespace {
+
+std::atomic<int> display_refresh_hz{0};
+
+}  // namespace
+
+void windowing::Measure_Display_Refresh() {
+    WINDOW_THREAD_ONLY();
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) == 0) display_refresh_hz = mode.refresh_rate;
+}
+
+// Only the display's refresh rate is asked for; the drawing surfaces are
+// all the display's, so every context answers as the display does.
+int GetDeviceCaps(HDC dc, int index) {
+    if (dc == nullptr) return 0;
+    switch (index) {
+        case VREFRESH:
+            return display_refresh_hz;  // 0 where the display does not say
+        default:
+            return 0;
+    }
 }
 
 void windowing::Measure_Refresh(HWND window) {
@@ -89,11 +112,6 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL erase) {
 BOOL UpdateWindow(HWND window) {
     if (!windowing::Is_Live(window)) return FALSE;
     if (!window->needs_paint || !window->visible) return TRUE;
-    if (!windowing::On_Thread_Of(window) && windowing::Milliseconds_Until_Present(window) > 0) {
-        // Merged into the paint the loop makes when the picture is due.
-        windowing::Wake_Window_Thread();
-        return TRUE;
-    }
     const bool painted = windowing::Run_On_Window_Thread(window, [window] {
         if (window->needs_paint && window->visible && !window->destroyed) window->procedure(window, WM_PAINT, 0, 0);
     });
@@ -130,8 +148,6 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
     raster::Free_Dc(dc);
     return TRUE;
 }
-
-uint64_t testing_hooks::Milliseconds_Until_Present(HWND window) { return windowing::Milliseconds_Until_Present(window); }
 
 testing_hooks::Screen_Picture testing_hooks::Read_Screen(HWND window) {
     Screen_Picture shown;

@@ -99,9 +99,7 @@ HWND Window_Needing_Paint() {
     Window_Thread_State& ui = State();
     std::lock_guard<std::mutex> hold(ui.lock);
     for (const auto& window : ui.windows)
-        if (window->top_level && window->visible && !window->destroyed && window->needs_paint &&
-            windowing::Milliseconds_Until_Present(window.get()) == 0)
-            return window.get();
+        if (window->top_level && window->visible && !window->destroyed && window->needs_paint) return window.get();
     return nullptr;
 }
 
@@ -121,6 +119,7 @@ std::optional<std::string> Start_Window_Thread() {
         if (ui.video_running) return std::nullopt;
     }
     if (auto problem = Start_Video()) return problem;
+    Measure_Display_Refresh();
     {
         std::lock_guard<std::mutex> hold(ui.lock);
         ui.wake_fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);

@@ -6,7 +6,8 @@
 //                          and the message loop
 //   event_translation.cpp  SDL's events turned into the program's messages
 //   presenting.cpp         painting a window, and copying its picture to the
-//                          screen at most once per display refresh
+//                          screen at most once per display refresh; the
+//                          display's refresh rate
 //   window_calls.cpp       window classes, and making, showing, destroying
 //                          and titling windows
 //   cursors.cpp            the standard cursors
@@ -146,11 +147,13 @@ void Translate_Event(const SDL_Event& event);
 // the milliseconds until it may go again (0: now). Any thread may ask.
 uint64_t Milliseconds_Until_Present(HWND window);
 // Copies every changed picture that is due to the screen; the milliseconds
-// until the next one, or a paint waiting for its turn, falls due, or
-// fallback if none is waiting.
+// until the next one falls due, or fallback if none is waiting.
 uint64_t Present_Due_Windows(uint64_t fallback);
 // Takes the display's refresh interval for the window's pacing.
 void Measure_Refresh(HWND window);
+// Takes the main display's refresh rate, which GetDeviceCaps tells, when
+// video starts.
+void Measure_Display_Refresh();
 
 // ------------------------------------------------------ window_calls.cpp
 
