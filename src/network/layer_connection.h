@@ -88,8 +88,8 @@ struct Layer_Connection {
     void Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper);
     // Releases the rows and the panel and clears every field.
     void Destroy();
-    // Paints the weights into the panel's picture as grey levels, then has
-    // the window repainted before returning.
+    // Paints the weights into the panel's picture as grey levels. The
+    // window shows it from its next paint on.
     void Show_Weights(HWND window);
 
     // Draws a new state for every upper neuron from the lower layer.

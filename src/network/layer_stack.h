@@ -15,7 +15,8 @@ struct Layer_Stack {
     // connection from the previous top layer to it; registers the new
     // pictures with the manager for the window and captions them.
     void Add_Layer(int32_t width, int32_t height);
-    // Repaints every picture of the network, from the bottom up.
+    // Paints every picture of the network, from the bottom up. When the
+    // window is repainted to show them is the caller's pace (Repaint_Pace).
     void Show_All();
 
     HWND window = nullptr;

@@ -4,33 +4,34 @@
 
 #include "network/layer_connection.h"
 
+#include <algorithm>
+
 namespace {
 
-COLORREF Grey(uint8_t level) { return RGB(level, level, level); }
+// A grey pixel word of the pictures' bitmaps, 0x00RRGGBB.
+uint32_t Grey_Pixel(uint8_t level) { return level * 0x010101u; }
 
-// Paints the pixels of a panel's picture through a memory context with the
-// given rule, one column x at a time where column_needed(x) says so, copies
-// it to the window's context, then has the whole window repainted. The
-// picture is painted away from the one shown and published when complete,
-// with what it holds, so a repaint on the window's thread never waits for
-// the painting; the repaint is awaited with nothing held.
+// Paints the pixels of a panel's picture with the given rule, one column x
+// at a time where column_needed(x) says so, writing them directly into the
+// picture's bitmap. The picture is painted away from the one shown and
+// published when complete, with what it holds, so a repaint on the window's
+// thread never waits for the painting. When the window is repainted to show
+// it is the worker's pace (Repaint_Pace).
 template <typename Column_Test, typename Pixel_Rule>
-void Paint_Picture(HWND window, Picture_File& picture, int32_t width, int32_t height, Column_Test column_needed,
-                   Pixel_Rule rule, uint64_t holds) {
-    PAINTSTRUCT paint;
-    HDC screen = BeginPaint(window, &paint);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ previous = SelectObject(memory, picture.Begin_Painting());
-    for (int32_t x = 0; x < width; ++x) {
-        if (!column_needed(x)) continue;
-        for (int32_t y = 0; y < height; ++y) SetPixel(memory, x, y, Grey(rule(x, y)));
+void Paint_Picture(Picture_File& picture, int32_t width, int32_t height, Column_Test column_needed, Pixel_Rule rule,
+                   uint64_t holds) {
+    picture.Begin_Painting();
+    if (uint32_t* pixels = picture.Painting_Pixels()) {
+        const size_t row = static_cast<size_t>(picture.bitmap_width);
+        width = std::min(width, picture.bitmap_width);
+        height = std::min(height, picture.bitmap_height);
+        for (int32_t x = 0; x < width; ++x) {
+            if (!column_needed(x)) continue;
+            for (int32_t y = 0; y < height; ++y)
+                pixels[static_cast<size_t>(y) * row + static_cast<size_t>(x)] = Grey_Pixel(rule(x, y));
+        }
     }
-    BitBlt(screen, 0, 0, picture.bitmap_width, picture.bitmap_height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
     picture.Publish(holds);
-    EndPaint(window, &paint);
-    DeleteDC(memory);
-    Repaint_Now(window);
 }
 
 }  // namespace
@@ -46,9 +47,9 @@ uint8_t Weight_Grey_Level(double weight) {
 }
 
 // States change with every sample: they are painted whole.
-void Neuron_Layer::Show_States(HWND window) {
+void Neuron_Layer::Show_States(HWND) {
     Paint_Picture(
-        window, panel[0].picture, width, height, [](int32_t) { return true; },
+        panel[0].picture, width, height, [](int32_t) { return true; },
         [this](int32_t x, int32_t y) { return State_Grey_Level(columns[x][y]); }, 0);
 }
 
@@ -56,13 +57,13 @@ void Neuron_Layer::Show_States(HWND window) {
 // weights as they were before version v (its painter said so when it
 // published it) is brought up to date by painting the rows written in
 // version v or later; a bitmap that holds nothing known is painted whole.
-void Layer_Connection::Show_Weights(HWND window) {
+void Layer_Connection::Show_Weights(HWND) {
     Picture_File& picture = panel[0].picture;
     picture.Begin_Painting();
     const uint64_t held = picture.Painting_Holds();
     const uint64_t now = weights.Next_Version();  // rows written from here on are newer than this picture
     Paint_Picture(
-        window, picture, Lower_Count(), Upper_Count(),
+        picture, Lower_Count(), Upper_Count(),
         [this, held](int32_t l) { return held == 0 || weights.Written_In(l) >= held; },
         [this](int32_t l, int32_t u) { return Weight_Grey_Level(weights[l][u].weight); }, now);
 }

@@ -17,8 +17,8 @@ struct Neuron_Layer {
     void Create(int32_t new_width, int32_t new_height);
     // Releases the columns and the panel; every field becomes zero again.
     void Destroy();
-    // Paints the states into the panel's picture, on white and off black,
-    // then has the window repainted before returning.
+    // Paints the states into the panel's picture, on white and off black.
+    // The window shows it from its next paint on.
     void Show_States(HWND window);
 
     // Neurons are numbered x × height + y: down one column, then the next.

@@ -229,6 +229,7 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "the BMP information header is 40 
 #define IDOK 1
 
 #define SRCCOPY 0x00CC0020
+#define VREFRESH 116
 #define TRANSPARENT 1
 #define OPAQUE 2
 #define DIB_RGB_COLORS 0
@@ -293,6 +294,8 @@ HBRUSH CreateSolidBrush(COLORREF colour);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int SetBkMode(HDC dc, int mode);
 int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
+int GetDeviceCaps(HDC dc, int index);
+BOOL GdiFlush();
 
 // ---------------------------------------------------------------- process services
 DWORD GetCurrentDirectoryA(DWORD buffer_length, LPSTR buffer);

@@ -273,6 +273,9 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
     return TRUE;
 }
 
+// Drawing is never deferred here: there is nothing to flush.
+BOOL GdiFlush() { return TRUE; }
+
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour) {
     if (!Draws(dc)) return CLR_INVALID;
     HBITMAP__& bitmap = *dc->bitmap;

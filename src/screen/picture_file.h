@@ -35,6 +35,10 @@ public:
     // held when it was last shown, so a painter that knows what changed
     // since may paint only that.
     HBITMAP Begin_Painting();
+    // The pixels of that bitmap, to be written directly: bitmap_height rows
+    // of bitmap_width words 0x00RRGGBB, top row first. Null for an empty
+    // picture. Only between Begin_Painting and Publish.
+    uint32_t* Painting_Pixels() const { return painting_pixels; }
     // What the painter said that bitmap held when it published it last: 0
     // for a new bitmap, or when nothing was said.
     uint64_t Painting_Holds() const { return painting_holds; }
@@ -44,8 +48,10 @@ public:
     // Forgets the painter's bitmap, for when the picture gets a new size.
     void Discard_Painting();
 
-    // A new shown bitmap of width × height pixels (compatible with the
-    // display, its pixels undefined) in place of the old one.
+    // A new shown bitmap of width × height pixels (its pixels undefined) in
+    // place of the old one. Both bitmaps are 32-bit device-independent
+    // sections, which the painter writes directly: one platform call per
+    // pixel cost the Windows program most of its time.
     void Replace(int32_t width, int32_t height);
     // Copies the shown picture whole to (x, y) of the context.
     void Copy_To(HDC target, int x, int y) const;
@@ -59,7 +65,9 @@ private:
     mutable std::mutex lock;
     HBITMAP bitmap = nullptr;    // owned; the picture shown: guarded by lock
     HBITMAP painting = nullptr;  // owned; the picture being painted
-    uint64_t shown_holds = 0;    // what the painter said of each bitmap
+    uint32_t* shown_pixels = nullptr;  // the pixels of each bitmap
+    uint32_t* painting_pixels = nullptr;
+    uint64_t shown_holds = 0;  // what the painter said of each bitmap
     uint64_t painting_holds = 0;
 };
 

@@ -135,7 +135,10 @@ private:
 };
 
 Training_Run::Training_Run(Training_Worker_Argument& run_argument)
-    : argument(run_argument), stack(*run_argument.stack), progress(std::make_unique<Progress_Title>(stack.window)) {}
+    : argument(run_argument),
+      stack(*run_argument.stack),
+      pace(stack.window),
+      progress(std::make_unique<Progress_Title>(stack.window)) {}
 
 Training_Run::~Training_Run() = default;
 
@@ -165,6 +168,7 @@ bool Training_Run::Build() {
     if (Stopping()) return false;
     Lay_Out_Network(stack);
     stack.Show_All();
+    pace.Shown();
     return !Stopping();
 }
 
@@ -181,7 +185,10 @@ bool Training_Run::Train() {
             // in one pass over its weights, visiting its rows from alternate
             // ends on alternate steps.
             stack.connections[p]->Learn_From_Sample(rate, i % 2 == 0 ? Row_Order::ascending : Row_Order::descending);
-            if (settings.redraw_during_training != 0) stack.Show_All();
+            if (settings.redraw_during_training != 0) {
+                stack.Show_All();
+                pace.Training_Step_Shown();
+            }
             progress->Training(p, i + 1, steps);
         }
     }
@@ -196,6 +203,7 @@ void Training_Run::Dream_Cycle() {
     stack.connections[0]->Sample_Down();
     stack.Show_All();
     stack.Show_All();
+    pace.Dream_Cycle_Shown();
     progress->Dreaming(++dream_cycles);
 }
 

@@ -5,6 +5,7 @@
 
 #include "network/layer_stack.h"
 #include "platform.h"
+#include "screen/repaint_pace.h"
 #include "training/training_image_file.h"
 #include "training/training_settings.h"
 
@@ -57,13 +58,17 @@ public:
     // cannot run with.
     bool Read_Settings();
     // Opens the images, builds the three layers, lays their pictures out
-    // and shows them all once.
+    // and shows them all once, waiting until the window has painted them.
     bool Build();
     // Trains each connection in turn, from the bottom up, on the first N
-    // images, with a learning rate that falls linearly.
+    // images, with a learning rate that falls linearly. With redrawing on,
+    // the window is invalidated after every step and waited for at most
+    // once per display refresh.
     bool Train();
     // One cycle of dreaming: four units of the top layer set at random with
-    // even odds, the layers below sampled down from it, everything shown twice.
+    // even odds, the layers below sampled down from it, everything shown
+    // twice; then the window's paint is waited for, at most one cycle per
+    // display refresh, so that every cycle is seen.
     void Dream_Cycle();
     // All of it: the stages above, then dreaming until asked to stop.
     void Run();
@@ -74,6 +79,7 @@ public:
     Layer_Stack& stack;
     Training_Settings settings;
     Training_Image_File images;
+    Repaint_Pace pace;  // when the worker waits for the window to show its pictures
     uint64_t dream_cycles = 0;
 
 private:
