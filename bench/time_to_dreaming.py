@@ -71,6 +71,21 @@ class Titles:
                 continue
         return titles
 
+    def current_named(self, prefix):
+        """The titles that start with prefix, of any process's windows (a
+        program under Wine is not the process that was started)."""
+        from Xlib import error
+        titles = []
+        for window in self.screen.screen().root.query_tree().children:
+            try:
+                name = window.get_full_property(self.name_atom, self.utf8)
+                title = name.value.decode("utf-8", "replace") if name else ""
+            except error.XError:
+                continue
+            if title.startswith(prefix):
+                titles.append(title)
+        return titles
+
     def close(self):
         self.screen.close()
 
