@@ -12,8 +12,10 @@
 
   screenshots.py compare BINARY DIGITS FOLDER "SETTINGS" ...
       for each set of seven settings: the seconds until it dreams, the window
-      a minute after the start (or as soon as it dreams, if later), and twelve
-      of its dreams (layer 0) in a row; prints a Markdown table of them
+      a few seconds after that, twelve of its dreams (layer 0) in a row, and
+      how much its dreams look like handwritten digits (the mean, over 48
+      dreams, of each one's likeness to the digit of the file most like it);
+      prints a Markdown table of them
 """
 
 import os
@@ -112,29 +114,42 @@ def likeness(dream, digits):
     return max(bin(dream & digit).count("1") / max(1, bin(dream | digit).count("1")) for digit in digits)
 
 
+def trained_digits(digits, settings):
+    """The digits a network of these settings trains on, black and white as
+    the program sees them, as bits."""
+    with open(digits, "rb") as file:
+        data = file.read()
+    return [bits(byte >= 128 for byte in data[16 + 784 * k:16 + 784 * (k + 1)])
+            for k in range(min(int(settings[5]), (len(data) - 16) // 784))]
+
+
+def dream_bits(frame):
+    picture = read_picture_file(frame)
+    return bits(picture.pixel(x, y)[0] > 128 for y in range(28) for x in range(28))
+
+
+def capture_dreams(program, scratch, count, apart):
+    """count dreams (layer 0), apart seconds from one another, as PNG files."""
+    frames = []
+    for k in range(count):
+        frame = os.path.join(scratch, "dream%02d.png" % k)
+        subprocess.run(["import", "-window", str(program.main_window()), "-crop", "28x28+%d+%d" % LAYER_0,
+                        "+repage", frame], check=True)
+        frames.append(frame)
+        time.sleep(apart)
+    return frames
+
+
 def icon(binary, digits, settings_file, folder):
     with open(settings_file) as file:
         settings = file.read().split()
-    # The digits it trained on, black and white as the program sees them.
-    with open(digits, "rb") as file:
-        data = file.read()
-    trained = [bits(byte >= 128 for byte in data[16 + 784 * k:16 + 784 * (k + 1)])
-               for k in range(min(int(settings[5]), (len(data) - 16) // 784))]
+    trained = trained_digits(digits, settings)
     with start(binary, digits, settings) as program, tempfile.TemporaryDirectory() as scratch:
         program.wait_for_title("dreaming", timeout=600)
         time.sleep(2)
-        frames = []
-        for k in range(60):
-            frame = os.path.join(scratch, "dream%02d.png" % k)
-            subprocess.run(["import", "-window", str(program.main_window()), "-crop", "28x28+%d+%d" % LAYER_0,
-                            "+repage", frame], check=True)
-            frames.append(frame)
-            time.sleep(0.25)
+        frames = capture_dreams(program, scratch, 60, 0.25)
         program.close()
         program.wait(10)
-        def dream_bits(frame):
-            picture = read_picture_file(frame)
-            return bits(picture.pixel(x, y)[0] > 128 for y in range(28) for x in range(28))
         # The dream most like one of the digits it learnt from.
         best = max(frames, key=lambda frame: likeness(dream_bits(frame), trained))
         # The dream with two pixels of the window's blue around it: 32 × 32.
@@ -153,39 +168,36 @@ def compare(binary, digits, folder, candidates):
     for text in candidates:
         settings = text.split()
         name = "-".join(settings)
+        # Every candidate's dreams are held against the same digits: all of
+        # them, however many it trained on.
+        reference = trained_digits(digits, settings[:5] + ["1000000"])
         started = time.monotonic()
         with start(binary, digits, settings) as program:
             program.wait_for_title("dreaming", timeout=900)
             dreaming_after = time.monotonic() - started
             cpu = cpu_seconds(program.process.pid)
-            time.sleep(max(3.0, 60.0 - (time.monotonic() - started)))
-            shot_after = time.monotonic() - started
+            time.sleep(3)
             with tempfile.TemporaryDirectory() as scratch:
                 window = os.path.join(scratch, "window.png")
                 shoot(program, window)
                 subprocess.run(["convert", window, "-resize", "50%", os.path.join(folder, name + "-window.png")],
                                check=True)
-                # Twelve dreams, far enough apart to be different ones.
-                frames = []
-                for k in range(12):
-                    frame = os.path.join(scratch, "dream%02d.png" % k)
-                    subprocess.run(["import", "-window", str(program.main_window()), "-crop",
-                                    "28x28+%d+%d" % LAYER_0, "+repage", frame], check=True)
-                    frames.append(frame)
-                    time.sleep(0.5)
-                subprocess.run(["convert", *frames, "-bordercolor", "blue", "-border", "1", "+append",
+                # Dreams far enough apart to be different ones; twelve of them shown.
+                frames = capture_dreams(program, scratch, 48, 0.1)
+                subprocess.run(["convert", *frames[::4], "-bordercolor", "blue", "-border", "1", "+append",
                                 "-scale", "300%", "+repage", os.path.join(folder, name + "-dreams.png")], check=True)
+                like = sum(likeness(dream_bits(frame), reference) for frame in frames) / len(frames)
             program.close()
             program.wait(10)
         units = picture_sizes(settings)
         network = "784-%d-%d" % (units["connection 1"][0], units["connection 1"][1])
         covered = ", ".join(overlaps(settings)) or "none"
-        rows.append("| `%s` | %s | %.0f s (%.0f s) | %s | ![window](default-settings/%s-window.png) | "
-                    "![dreams](default-settings/%s-dreams.png) | %.0f s |"
-                    % (" ".join(settings), network, dreaming_after, cpu, covered, name, name, shot_after))
+        rows.append("| `%s` | %s | %.1f s (%.1f s) | %.2f | %s | ![window](default-settings/%s-window.png) | "
+                    "![dreams](default-settings/%s-dreams.png) |"
+                    % (" ".join(settings), network, dreaming_after, cpu, like, covered, name, name))
         print(rows[-1], flush=True)
-    print("\n| settings | network | dreams after (its processor time) | pictures covered | window | dreams "
-          "| window shot at |")
+    print("\n| settings | network | dreams after (its processor time) | likeness to the digits | pictures covered "
+          "| window | dreams |")
     print("|---|---|---|---|---|---|---|")
     print("\n".join(rows))
 

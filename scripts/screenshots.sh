@@ -17,15 +17,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$root/build-release
 what=${1:-readme}
 
-# The candidates for the defaults; the first is the default before 1.0.0.
+# The candidates for the defaults: the default of 1.0.0 first, then more
+# training of the same network, and of a larger and a smaller one.
 candidates=(
-  "20 25 20 25 1 2000 0.02"
-  "20 25 10 10 1 2000 0.02"
   "20 20 10 8 1 2000 0.02"
-  "16 16 10 8 1 2000 0.02"
-  "16 16 10 8 1 2000 0.04"
-  "16 16 10 8 1 3000 0.02"
-  "14 14 10 5 1 2000 0.02"
+  "20 20 10 8 1 3000 0.02"
+  "20 20 10 8 1 5000 0.02"
+  "20 20 10 8 1 7000 0.02"
+  "20 20 10 8 1 10000 0.02"
+  "20 20 10 8 1 10000 0.005"
+  "20 25 10 10 1 10000 0.01"
+  "16 16 10 8 1 5000 0.02"
 )
 
 "$root/scripts/install-dependencies.sh" test
