@@ -4,8 +4,8 @@
 # entry runs, the menu entry, the icon, the default settings, 10,000
 # handwritten digits, the manual pages and the documentation under the
 # prefix; CPack makes the Debian package of them. In the Windows cross build
-# it puts layerdream.exe, settings.txt, trainingimages and README.txt in one
-# folder, and CPack zips it.
+# it puts layerdream.exe, settings.txt, trainingimages, README.txt and
+# LICENSE.txt in one folder, and CPack zips it.
 include(GNUInstallDirs)
 
 set(LAYERDREAM_TRAINING_IMAGES "" CACHE FILEPATH
@@ -24,7 +24,9 @@ if(WIN32)
   install(TARGETS layerdream RUNTIME DESTINATION .)
   configure_file(scripts/default-settings.txt settings.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(packaging/README-windows.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/settings.txt ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/settings.txt ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt
+          DESTINATION .)
   if(LAYERDREAM_TRAINING_IMAGES)
     install(FILES ${LAYERDREAM_TRAINING_IMAGES} DESTINATION . RENAME trainingimages)
   else()

@@ -118,6 +118,6 @@ elif [ "$(uname -m)" != x86_64 ]; then
   echo "SKIPPED: the Windows zip is not run under Wine: this machine is $(uname -m), not x86_64"
 else
   "$root/scripts/with-xvfb.sh" "$python" "$root/tests/package/windows_zip.py" "$zip" \
-    "$scratch/tree/usr/share/layerdream/trainingimages" "$root/scripts/default-settings.txt"
+    "$scratch/tree/usr/share/layerdream/trainingimages" "$root/scripts/default-settings.txt" "$root/LICENSE"
 fi
 step "the packages passed"
