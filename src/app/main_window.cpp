@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "screen/export_failure.h"
 #include "screen/on_screen_object_manager.h"
 
 HINSTANCE Program_Instance = nullptr;
@@ -80,6 +81,9 @@ LRESULT CALLBACK Main_Window_Procedure(HWND window, UINT message, WPARAM wparam,
             PostQuitMessage(0);
             return 0;
         case WM_COMMAND:
+            return 0;
+        case Export_Failed_Message:
+            Show_Export_Failure(lparam);
             return 0;
         default:
             return DefWindowProcA(window, message, wparam, lparam);

@@ -211,6 +211,7 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "the BMP information header is 40 
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
 #define WM_USER 0x0400
+#define WM_APP 0x8000
 
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B

@@ -2,8 +2,8 @@
 // once per character with SDL2_ttf into alpha masks, then blended into the
 // raster as black text.
 //
-// The font is the bold monospace face that fontconfig finds (DejaVu Sans Mono
-// Bold on Debian), at a size that gives 7 pixels a character. It stands in
+// The font is DejaVu Sans Mono Bold, or where a machine lacks it the bold
+// monospace face that fontconfig finds, at a size that gives 7 pixels a character. It stands in
 // for Windows' system font, which is bold, about 7 pixels a character on
 // average, 16 pixels from line to line with its baseline 13 pixels down:
 // lines are spaced and placed the same, so a caption of 51 characters fits
@@ -49,18 +49,25 @@ struct Font {
     std::array<Glyph, 256> glyphs;  // by 8-bit character code (Latin-1)
 };
 
-std::string Find_System_Font_File() {
+// The file of the best match for the pattern in the configuration, if its
+// family is the one asked for (or any family is acceptable).
+std::string Matching_Font_File(FcConfig* config, const char* pattern_text, const char* family_wanted) {
     std::string path;
-    if (!FcInit()) return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("monospace:style=Bold"));
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(pattern_text));
     if (pattern == nullptr) return path;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     if (match != nullptr) {
+        FcChar8* family = nullptr;
+        // fontconfig always answers with some face: the one asked for by
+        // name counts only when the answer is that family.
+        bool family_found = family_wanted == nullptr;
+        for (int i = 0; !family_found && FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i)
+            family_found = FcStrCmpIgnoreCase(family, reinterpret_cast<const FcChar8*>(family_wanted)) == 0;
         FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
+        if (family_found && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
             path = reinterpret_cast<const char*>(file);
         FcPatternDestroy(match);
     }
@@ -68,8 +75,22 @@ std::string Find_System_Font_File() {
     return path;
 }
 
+}  // namespace
+
+// DejaVu Sans Mono Bold, which the package depends on, by name, so that the
+// captions look the same whatever other fonts a machine has; fontconfig's
+// bold monospace face only where it is missing.
+std::string text::Find_Font_File(FcConfig* config) {
+    std::string path = Matching_Font_File(config, "DejaVu Sans Mono:style=Bold", "DejaVu Sans Mono");
+    if (path.empty()) path = Matching_Font_File(config, "monospace:style=Bold", nullptr);
+    return path;
+}
+
+namespace {
+
 void Load(Font& font) {
-    const std::string file = Find_System_Font_File();
+    if (!FcInit()) return;
+    const std::string file = text::Find_Font_File(nullptr);
     if (file.empty()) return;
     if (TTF_WasInit() == 0 && TTF_Init() != 0) return;
     TTF_Font* ttf = TTF_OpenFont(file.c_str(), font_points);

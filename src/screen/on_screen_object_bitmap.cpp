@@ -1,6 +1,7 @@
 #include "screen/on_screen_object_bitmap.h"
 
 #include "current_directory.h"
+#include "screen/export_failure.h"
 
 #include <ctime>
 #include <filesystem>
@@ -72,5 +73,6 @@ void On_Screen_Object_Bitmap::Output_Bitmap() {
     std::string directory = Current_Directory();
     if (directory.empty() || directory.size() + 40 > Longest_Openable_Path()) directory.assign(1, '.');
     picture.file_name = Free_Bitmap_File_Name(directory, Clock_Seconds());
-    picture.Save_BMP();
+    std::error_code failure;
+    if (!picture.Save_BMP(&failure)) Report_Export_Failure(window, Export_Failure_Text(picture.file_name, failure));
 }

@@ -22,6 +22,8 @@ public:
 
     // Saves the picture as "<current directory>/<seconds>.bmp", or under the
     // next free name "<seconds>-2.bmp", ... if that file exists already.
+    // If it cannot be saved, the user is told where and why, and nothing
+    // is left of it.
     void Output_Bitmap();
 
     RECT bounds{};

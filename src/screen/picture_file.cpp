@@ -1,8 +1,9 @@
 #include "screen/picture_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -93,7 +94,7 @@ void Copy_Pixels(const Picture_File& picture, const BITMAPINFO& info, Pixel_Buff
 
 }  // namespace
 
-bool Picture_File::Save_BMP() {
+bool Picture_File::Save_BMP(std::error_code* failure) {
     const int64_t row_size = BMP_Row_Size(bitmap_width);
 
     BITMAPFILEHEADER file_header{};
@@ -117,19 +118,32 @@ bool Picture_File::Save_BMP() {
     if (bitmap_width > 0 && bitmap_height > 0) Copy_Pixels(*this, info, pixels);
 
     const std::string partial = file_name + ".partial";
-    bool written = false;
-    {
-        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(&file_header), sizeof file_header);
-        file.write(reinterpret_cast<const char*>(&header), sizeof header);
-        if (pixels.bytes != nullptr) file.write(pixels.bytes, static_cast<std::streamsize>(row_size * bitmap_height));
-        file.close();
-        written = !file.fail();
-    }
     std::error_code error;
-    if (written) std::filesystem::rename(partial, file_name, error);
-    if (!written || error) {
-        std::filesystem::remove(partial, error);
+    {
+        struct Closer {
+            void operator()(std::FILE* file) const { std::fclose(file); }
+        };
+        std::unique_ptr<std::FILE, Closer> file(std::fopen(partial.c_str(), "wb"));
+        if (file == nullptr) {
+            // Nothing was made: there is nothing to take away.
+            if (failure != nullptr) *failure = std::error_code(errno, std::generic_category());
+            return false;
+        }
+        const auto put = [&](const void* bytes, size_t count) {
+            if (!error && count > 0 && std::fwrite(bytes, 1, count, file.get()) != count)
+                error = std::error_code(errno, std::generic_category());
+        };
+        put(&file_header, sizeof file_header);
+        put(&header, sizeof header);
+        if (pixels.bytes != nullptr) put(pixels.bytes, static_cast<size_t>(row_size * bitmap_height));
+        // Writes the stream buffers on closing may still fail (a full disc).
+        if (std::fclose(file.release()) != 0 && !error) error = std::error_code(errno, std::generic_category());
+    }
+    if (!error) std::filesystem::rename(partial, file_name, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        if (failure != nullptr) *failure = error;
         return false;
     }
     return true;

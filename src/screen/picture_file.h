@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <system_error>
 
 class Picture_File {
 public:
@@ -16,8 +17,9 @@ public:
 
     // Writes the bitmap to file_name as an uncompressed 24-bit BMP file.
     // The file appears whole or not at all: it is written under a temporary
-    // name beside it and renamed when complete. True if it was written.
-    bool Save_BMP();
+    // name beside it and renamed when complete. True if it was written;
+    // otherwise failure, if given, says why.
+    bool Save_BMP(std::error_code* failure = nullptr);
 
     // The picture is painted on one thread and copied on another (see
     // docs/threads.md). The

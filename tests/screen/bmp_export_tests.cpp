@@ -217,10 +217,15 @@ TEST_F(Screen_BMP_Export_Test, AFileThatCannotBeCreatedLeavesNothingBehind) {
     panel.Setup(28, 28);
     Write_File(directory.Path() / "plain", "not a directory");
     fs::create_directories(directory.Path() / "folder" / "inside");
-    for (const fs::path& name : {directory.Path() / "missing" / "picture.bmp", directory.Path() / "plain" / "picture.bmp",
-                                 directory.Path() / "folder"}) {
+    const std::pair<fs::path, std::errc> failures[] = {
+        {directory.Path() / "missing" / "picture.bmp", std::errc::no_such_file_or_directory},
+        {directory.Path() / "plain" / "picture.bmp", std::errc::not_a_directory},
+        {directory.Path() / "folder", std::errc::is_a_directory}};
+    for (const auto& [name, reason] : failures) {
         panel.picture.file_name = name.string();
-        EXPECT_FALSE(panel.picture.Save_BMP()) << name;
+        std::error_code why;
+        EXPECT_FALSE(panel.picture.Save_BMP(&why)) << name;
+        EXPECT_EQ(why, std::make_error_condition(reason)) << name << ": " << why.message();
     }
     EXPECT_EQ(Directory_Entries(directory.Path()), (std::vector<std::string>{"folder", "plain"}));
     EXPECT_EQ(Directory_Entries(directory.Path() / "folder"), (std::vector<std::string>{"inside"}));

@@ -46,6 +46,19 @@ TEST_F(Screen_BMP_Directory_Test, ADirectoryThatCannotBeWrittenGetsNoFileAndNoPa
     EXPECT_TRUE(Directory_Entries(locked).empty());
 }
 
+TEST_F(Screen_BMP_Directory_Test, AWriteThatFailsOnAFullDiscLeavesNothingAndSaysWhy) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    // The file is written under a temporary name first; that name leads to
+    // a device that is always full.
+    panel.Setup(28, 28);
+    panel.picture.file_name = (directory.Path() / "picture.bmp").string();
+    fs::create_symlink("/dev/full", directory.Path() / "picture.bmp.partial");
+    std::error_code why;
+    EXPECT_FALSE(panel.picture.Save_BMP(&why));
+    EXPECT_EQ(why, std::make_error_condition(std::errc::no_space_on_device)) << why.message();
+    EXPECT_TRUE(Directory_Entries(directory.Path()).empty());
+}
+
 // ---------------------------------------------------------------- the current directory
 
 class Screen_Current_Directory_Test : public testing::Test {
