@@ -1,11 +1,12 @@
 # Installing and packaging (scripts/package.sh drives both).
 #
 # On Linux, `cmake --install` puts the program, the launcher that the menu
-# entry runs, the menu entry, the icon, the default settings, 10,000
+# entry runs, the menu entry, the icon, the AppStream metadata that software
+# centres read, the default settings, 10,000
 # handwritten digits, the manual pages and the documentation under the
 # prefix; CPack makes the Debian package of them. In the Windows cross build
-# it puts layerdream.exe, settings.txt, trainingimages and README.txt in one
-# folder, and CPack zips it.
+# it puts layerdream.exe, settings.txt, trainingimages, README.txt and
+# LICENSE.txt in one folder, and CPack zips it.
 include(GNUInstallDirs)
 
 set(LAYERDREAM_TRAINING_IMAGES "" CACHE FILEPATH
@@ -24,7 +25,9 @@ if(WIN32)
   install(TARGETS layerdream RUNTIME DESTINATION .)
   configure_file(scripts/default-settings.txt settings.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(packaging/README-windows.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/settings.txt ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/settings.txt ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt
+          DESTINATION .)
   if(LAYERDREAM_TRAINING_IMAGES)
     install(FILES ${LAYERDREAM_TRAINING_IMAGES} DESTINATION . RENAME trainingimages)
   else()
@@ -41,7 +44,33 @@ else()
   # The menu entry runs the launcher, which starts the program in ~/layerdream.
   configure_file(packaging/layerdream-start.in layerdream-start @ONLY)
   install(PROGRAMS ${CMAKE_BINARY_DIR}/layerdream-start DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES packaging/layerdream.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The menu entry and the AppStream metadata share one id, in reverse
+  # domain-name form, after the project's home.
+  set(LAYERDREAM_ID io.github.layerdream.layerdream)
+  set(LAYERDREAM_HOMEPAGE https://github.com/layerdream/layerdream)
+  set(LAYERDREAM_FILES https://raw.githubusercontent.com/layerdream/layerdream/main)
+  install(FILES packaging/${LAYERDREAM_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+  # The release's date is the one of the changelog's entry, "Mon, 07 Dec 2026 ...".
+  file(STRINGS packaging/changelog.in signature REGEX "^ -- " LIMIT_COUNT 1)
+  if(NOT signature MATCHES ", ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+    message(FATAL_ERROR "No date in the first entry of packaging/changelog.in")
+  endif()
+  set(day ${CMAKE_MATCH_1})
+  set(year ${CMAKE_MATCH_3})
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(FIND months ${CMAKE_MATCH_2} month)
+  if(month LESS 0)
+    message(FATAL_ERROR "No month '${CMAKE_MATCH_2}' in the first entry of packaging/changelog.in")
+  endif()
+  math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+  if(month LESS 10)
+    set(month 0${month})
+  endif()
+  set(LAYERDREAM_RELEASE_DATE ${year}-${month}-${day})
+  configure_file(packaging/${LAYERDREAM_ID}.metainfo.xml.in ${LAYERDREAM_ID}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/${LAYERDREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
   foreach(size 16 32 48 64 128 256)
     install(FILES packaging/icons/layerdream-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME layerdream.png)

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whatever a purpose needs that is missing.
 #   install-dependencies.sh run      build and run the program
-#   install-dependencies.sh test     also the tests: GoogleTest, Xvfb, xdotool, ...
+#   install-dependencies.sh test     also the tests: GoogleTest, Xvfb, xdotool, ..., icoutils (the
+#                                    Windows icon, and the check of the resources of layerdream.exe)
 #   install-dependencies.sh windows-build  the Windows cross build (and GoogleTest's sources for its tests)
 #   install-dependencies.sh windows  the Windows cross build and Wine to run it
 #   install-dependencies.sh package  the Debian package and the Windows zip: dpkg-shlibdeps,
-#                                    lintian, desktop-file-validate, fc-match, strace
+#                                    lintian, desktop-file-validate, appstreamcli, fc-match, strace
 set -euo pipefail
 
 run_packages=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
@@ -14,10 +15,10 @@ run_packages=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfi
 # not the one the program draws with, as on many desktops.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-xlib
                xvfb xfonts-base x11-utils x11-apps xdotool imagemagick fonts-noto-mono
-               clang libclang-rt-14-dev llvm g++-mingw-w64-x86-64)
+               clang libclang-rt-14-dev llvm g++-mingw-w64-x86-64 icoutils)
 windows_build_packages=(cmake make g++-mingw-w64-x86-64 googletest)
 windows_packages=("${windows_build_packages[@]}" wine wine64)
-package_packages=(dpkg-dev lintian desktop-file-utils fontconfig strace)
+package_packages=(dpkg-dev lintian desktop-file-utils appstream fontconfig strace)
 
 wanted=()
 for purpose in "${@:-run}"; do

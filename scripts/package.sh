@@ -2,9 +2,11 @@
 # Builds the two things a user installs, from clean Release builds, into
 # packages/ (or LAYERDREAM_PACKAGES=folder):
 #   layerdream_VERSION_amd64.deb         the Debian package (CPack), checked
-#                                        with lintian and desktop-file-validate
+#                                        with lintian, desktop-file-validate
+#                                        and appstreamcli
 #   layerdream-VERSION-windows-x64.zip   layerdream.exe, settings.txt,
-#                                        trainingimages and README.txt
+#                                        trainingimages, README.txt and
+#                                        LICENSE.txt
 # The version is the project's, in CMakeLists.txt. Both carry the same
 # 10,000 handwritten digits, which the Linux build fetches from the npm
 # registry. LAYERDREAM_WINDOWS_BUILD=folder makes the zip from the Windows
@@ -37,10 +39,20 @@ echo "== lintian"
 lintian --fail-on error --info "$deb"
 
 echo "== desktop-file-validate"
-entry=$work/entry
-mkdir -p "$entry"
-dpkg-deb -x "$deb" "$entry"
-desktop-file-validate "$entry/usr/share/applications/layerdream.desktop"
+tree=$work/tree
+mkdir -p "$tree"
+dpkg-deb -x "$deb" "$tree"
+entries=("$tree"/usr/share/applications/*.desktop)
+[ ${#entries[@]} -eq 1 ] && [ -f "${entries[0]}" ] ||
+  { echo "package.sh: the package should install one menu entry, not: ${entries[*]}" >&2; exit 1; }
+desktop-file-validate "${entries[0]}"
+
+echo "== appstreamcli validate-tree"
+# The metadata of the menu entry's id, checked in the package's tree, where
+# its launchable must name that menu entry. Errors and warnings fail the build.
+metainfo=$tree/usr/share/metainfo/$(basename "${entries[0]}" .desktop).metainfo.xml
+[ -f "$metainfo" ] || { echo "package.sh: the package installs no $(basename "$metainfo")" >&2; exit 1; }
+appstreamcli validate-tree --no-net "$tree"
 
 echo "== Windows zip"
 cmake -S "$root" --preset mingw -B "$windows_build" -DLAYERDREAM_TRAINING_IMAGES="$work/linux/trainingimages" >/dev/null

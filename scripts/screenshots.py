@@ -8,7 +8,12 @@
   screenshots.py icon BINARY DIGITS SETTINGS_FILE FOLDER
       the program's icon: of sixty of its dreams (layer 0, 28 × 28 pixels),
       the one most like one of the digits it learnt from, on the window's
-      blue, as FOLDER/layerdream-SIZE.png in six sizes
+      blue, as FOLDER/layerdream-SIZE.png in six sizes, and the same six
+      pictures in one Windows icon, FOLDER/layerdream.ico (as windows-icon)
+
+  screenshots.py windows-icon FOLDER
+      FOLDER/layerdream.ico again from the six FOLDER/layerdream-SIZE.png,
+      without running the program
 
   screenshots.py compare BINARY DIGITS FOLDER "SETTINGS" ...
       for each set of seven settings: the seconds until it dreams, the window
@@ -161,6 +166,25 @@ def icon(binary, digits, settings_file, folder):
                       ["-filter", "box", "-resize", "%dx%d" % (size, size)]
             subprocess.run(["convert", base, *scaling, "-strip", "-define", "png:exclude-chunks=date,time",
                             os.path.join(folder, "layerdream-%d.png" % size)], check=True)
+    windows_icon(folder)
+
+
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def windows_icon(folder):
+    """The six sizes of the icon in one .ico for layerdream.exe. Up to 128
+    pixels as bitmaps, which every Windows reads (icotool stores them in as
+    few bits a pixel as their colours need, so nothing is lost); 256 pixels
+    as a PNG of 32-bit pixels, the form Windows reads at that size (a bitmap
+    of it would take 256 KB)."""
+    with tempfile.TemporaryDirectory() as scratch:
+        large = os.path.join(scratch, "layerdream-256.png")
+        subprocess.run(["convert", os.path.join(folder, "layerdream-256.png"), "-strip",
+                        "-define", "png:exclude-chunks=date,time", "PNG32:" + large], check=True)
+        subprocess.run(["icotool", "--create", "--output", os.path.join(folder, "layerdream.ico"),
+                        *(os.path.join(folder, "layerdream-%d.png" % size) for size in ICON_SIZES if size < 256),
+                        "--raw=" + large], check=True)
 
 
 def compare(binary, digits, folder, candidates):
@@ -209,6 +233,8 @@ def main(arguments):
         readme(*arguments[1:])
     elif len(arguments) == 5 and arguments[0] == "icon":
         icon(*arguments[1:])
+    elif len(arguments) == 2 and arguments[0] == "windows-icon":
+        windows_icon(arguments[1])
     elif len(arguments) >= 5 and arguments[0] == "compare":
         compare(arguments[1], arguments[2], arguments[3], arguments[4:])
     else:

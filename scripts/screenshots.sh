@@ -6,7 +6,12 @@
 #                                   while it trains and while it dreams, with
 #                                   the default settings: docs/images/
 #   scripts/screenshots.sh icon     the program's icon, one of its dreams with
-#                                   the default settings: packaging/icons/
+#                                   the default settings: packaging/icons/, six
+#                                   PNGs and layerdream.ico made of them for
+#                                   the Windows program
+#   scripts/screenshots.sh windows-icon
+#                                   only packaging/icons/layerdream.ico again,
+#                                   from the PNGs there (runs nothing)
 #   scripts/screenshots.sh compare  the candidates for the default settings
 #                                   side by side (docs/default-settings.md):
 #                                   docs/default-settings/, and a table of
@@ -31,6 +36,9 @@ candidates=(
 )
 
 "$root/scripts/install-dependencies.sh" test
+if [ "$what" = windows-icon ]; then
+  exec python3 "$root/scripts/screenshots.py" windows-icon "$root/packaging/icons"
+fi
 cmake -S "$root" --preset program -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target layerdream digits_to_idx
 digits=$build_dir/trainingimages
@@ -49,5 +57,5 @@ case "$what" in
   compare)
     mkdir -p "$root/docs/default-settings"
     shots compare "$build_dir/layerdream" "$digits" "$root/docs/default-settings" "${candidates[@]}" ;;
-  *) echo "usage: scripts/screenshots.sh [readme|icon|compare]" >&2; exit 2 ;;
+  *) echo "usage: scripts/screenshots.sh [readme|icon|windows-icon|compare]" >&2; exit 2 ;;
 esac

@@ -5,8 +5,8 @@
 #     every library the program links and the font it draws its text with
 #     (on a machine where fontconfig's bold monospace face is another one);
 #   - it installs with dpkg -i (apt-get for missing dependencies), and the
-#     installed menu entry, icon, defaults and digits are where a desktop
-#     and the launcher look for them;
+#     installed menu entry, its AppStream metadata, icon, defaults and digits
+#     are where a desktop, a software centre and the launcher look for them;
 #   - the menu entry's command, started under Xvfb with a new empty home
 #     folder, reaches dreaming in ~/layerdream and keeps the user's own files
 #     on the next start (tests/package/menu_entry.py);
@@ -82,8 +82,19 @@ installed_here=yes
 "${as_root[@]}" dpkg -i "$deb" || "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -f -y -q
 [ "$(dpkg-query -W -f='${Status} ${Version}' layerdream)" = "install ok installed $version" ] ||
   fail "layerdream $version is not installed"
-entry=/usr/share/applications/layerdream.desktop
+entries=$(dpkg -L layerdream | grep '^/usr/share/applications/.*\.desktop$' || true)
+[ "$(wc -w <<<"$entries")" -eq 1 ] || fail "the package installs not one menu entry but: $entries"
+entry=$entries
 desktop-file-validate "$entry"
+# The AppStream metadata of the menu entry's id, of this release, which
+# software centres start through that entry.
+id=$(basename "$entry" .desktop)
+metainfo=/usr/share/metainfo/$id.metainfo.xml
+[ -f "$metainfo" ] || fail "no AppStream metadata $metainfo for the menu entry $entry"
+appstreamcli validate --no-net "$metainfo"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+  fail "$metainfo does not name the menu entry $id.desktop as its launchable"
+grep -q "<release version=\"$version\" " "$metainfo" || fail "$metainfo names no release $version"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 for size in 16 32 48 64 128 256; do
   path=/usr/share/icons/hicolor/${size}x${size}/apps/$icon.png
@@ -118,7 +129,8 @@ step "the menu entry in a new home folder (Xvfb)"
 step "removing the package"
 before=$(cd "$home" && find . -exec stat -c '%n %s %Y' {} + | sort && find . -type f -exec sha256sum {} + | sort)
 "${as_root[@]}" dpkg -r layerdream
-[ ! -e /usr/bin/layerdream ] && [ ! -e "$entry" ] || fail "dpkg -r left the program or its menu entry"
+[ ! -e /usr/bin/layerdream ] && [ ! -e "$entry" ] && [ ! -e "$metainfo" ] ||
+  fail "dpkg -r left the program, its menu entry or its metadata"
 "${as_root[@]}" dpkg --purge layerdream
 after=$(cd "$home" && find . -exec stat -c '%n %s %Y' {} + | sort && find . -type f -exec sha256sum {} + | sort)
 [ "$before" = "$after" ] || fail "removing the package changed the user's folder"
@@ -131,6 +143,6 @@ elif [ "$(uname -m)" != x86_64 ]; then
   echo "SKIPPED: the Windows zip is not run under Wine: this machine is $(uname -m), not x86_64"
 else
   "$root/scripts/with-xvfb.sh" "$python" "$root/tests/package/windows_zip.py" "$zip" \
-    "$scratch/tree/usr/share/layerdream/trainingimages" "$root/scripts/default-settings.txt"
+    "$scratch/tree/usr/share/layerdream/trainingimages" "$root/scripts/default-settings.txt" "$root/LICENSE"
 fi
 step "the packages passed"

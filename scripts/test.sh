@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds layerdream and runs every test: the unit
 # tests headless (SDL's offscreen driver), the end-to-end tests in a real X
-# server (Xvfb), the Windows cross build with its unit tests, and under Wine
-# those tests and that Windows program beside this build's (skipped where Wine
-# cannot run them). Then the unit and end-to-end tests again in two
+# server (Xvfb), the Windows cross build with its unit tests and its
+# program's resources (icon, version, manifest), and under Wine those tests
+# and that Windows program beside this build's (skipped where Wine cannot run
+# them). Then the unit and end-to-end tests again in two
 # instrumented builds (clang): AddressSanitizer with UndefinedBehaviorSanitizer,
 # and ThreadSanitizer; and the two fuzzers of the input files' readers, each
 # for FUZZ_SECONDS (default 60). The slow fuzzer of settings.txt through the
@@ -49,8 +50,11 @@ fi
 stage "end-to-end tests (Xvfb)"
 (cd "$root/build" && "$root/scripts/with-xvfb.sh" ctest -L e2e --output-on-failure --timeout 300)
 
-stage "Windows cross build: the program and its unit tests"
+stage "Windows cross build: the program, its resources and its unit tests"
 LAYERDREAM_WINDOWS_BUILD=$windows_build "$root/scripts/build-windows.sh" --tests
+# The icon, version and manifest that Windows reads from the program's file.
+version=$(sed -n 's/^project(layerdream VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+python3 "$root/tests/windows/check_resources.py" "$windows_build/layerdream.exe" "$version" "$root/packaging/icons"
 
 # Wine runs the x86-64 Windows program only on an x86-64 machine that has it.
 wine_cannot_run() {

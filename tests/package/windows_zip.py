@@ -1,10 +1,11 @@
 """The Windows zip as a user meets it (scripts/test-package.sh runs this under
 Xvfb where Wine can run the program).
 
-  windows_zip.py ZIP DIGITS SETTINGS
+  windows_zip.py ZIP DIGITS SETTINGS LICENSE
 
 Unpacks the zip into a new empty folder and checks that it holds one folder
-with layerdream.exe, the default settings, the digits and a README; then
+with layerdream.exe, the default settings, the digits, a README and the
+licence (with Windows line ends, as Notepad wants them); then
 starts layerdream.exe there under Wine, as a double-click does (in its own
 folder), in a private Wine prefix: as unpacked, it must start training on
 the digits; with redrawing during training switched off in its settings.txt,
@@ -25,10 +26,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from driver import Program, check, fail  # noqa: E402
 
 TIMEOUT = float(os.environ.get("LAYERDREAM_WINE_TIMEOUT", "300"))
-EXPECTED = ["README.txt", "layerdream.exe", "settings.txt", "trainingimages"]
+EXPECTED = ["LICENSE.txt", "README.txt", "layerdream.exe", "settings.txt", "trainingimages"]
 
 
-def main(zip_path, digits, settings):
+def main(zip_path, digits, settings, licence):
     scratch = tempfile.mkdtemp(prefix="layerdream-zip-")
     prefix = os.path.join(scratch, "wine-prefix")
     wine = {"WINEPREFIX": prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"}
@@ -47,6 +48,9 @@ def main(zip_path, digits, settings):
             check(got.read() == wanted.read(), "trainingimages is not the 10,000 digits")
         with open(os.path.join(folder, "settings.txt")) as got, open(settings) as wanted:
             check(got.read().split() == wanted.read().split(), "settings.txt is not the default")
+        with open(os.path.join(folder, "LICENSE.txt"), "rb") as got, open(licence, "rb") as wanted:
+            check(got.read() == wanted.read().replace(b"\n", b"\r\n"), "LICENSE.txt is not %s with Windows line ends"
+                  % licence)
 
         made = subprocess.run(["wine", "wineboot", "-i"], env={**os.environ, **wine}, capture_output=True, text=True,
                               timeout=300)
@@ -84,6 +88,6 @@ def main(zip_path, digits, settings):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
     main(*sys.argv[1:])
