@@ -14,7 +14,8 @@ ATOM Register_Main_Window_Class(HINSTANCE instance) {
     window_class.cbClsExtra = 0;
     window_class.cbWndExtra = 0;
     window_class.hInstance = instance;
-    window_class.hIcon = nullptr;
+    // The program's icon, where its executable carries one (the Windows build).
+    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(Program_Icon_Resource));
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = nullptr;  // the background object paints all of it
     window_class.lpszMenuName = nullptr;

@@ -5,6 +5,8 @@
 
 inline constexpr const char* Main_Window_Class_Name = "this is what you name your window class";
 inline constexpr const char* Main_Window_Title = "layerdream";
+// The icon's resource number in the Windows executable (packaging/windows/layerdream.rc.in).
+inline constexpr int Program_Icon_Resource = 1;
 
 // The instance and the main window, set once by the entry.
 extern HINSTANCE Program_Instance;

@@ -30,6 +30,12 @@ HCURSOR Handle_Of(Cursor_Entry& entry) { return reinterpret_cast<HCURSOR>(&entry
 
 }  // namespace
 
+// A program's own icons come from the resources of its executable, which a
+// program built on this layer does not carry: as the system does for a
+// resource that is not there, this gives null (the window then has no icon
+// of its own; the desktop takes the menu entry's).
+HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
+
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
     for (Cursor_Entry& entry : cursors)
         if (entry.name == name) return Handle_Of(entry);

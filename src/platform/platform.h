@@ -273,6 +273,7 @@ BOOL GetClientRect(HWND window, LPRECT rect);
 
 // ---------------------------------------------------------------- cursors and message boxes
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursor_name);
+HICON LoadIconA(HINSTANCE instance, LPCSTR icon_name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

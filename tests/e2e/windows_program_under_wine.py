@@ -147,6 +147,7 @@ def walk(program_path, wine=None):
         seen["timings"]["window"] = time.monotonic() - started
         program.wait_for_title("dreaming", timeout=60)
         seen["timings"]["dreaming"] = time.monotonic() - started
+        seen["icons"] = window_icons(program.main_window())
         seen["title"] = program.title()
         seen["dreaming"] = program.screenshot()
 
@@ -199,6 +200,26 @@ def walk(program_path, wine=None):
         seen["timings"]["closing"] = time.monotonic() - closing
         seen["log"] = program.log_text()
     return seen
+
+
+def window_icons(window):
+    """The pictures a window gives the desktop as its icon (_NET_WM_ICON), by
+    size: rows of (red, green, blue)."""
+    from Xlib import Xatom, display
+    screen = display.Display()
+    try:
+        found = screen.create_resource_object("window", window).get_full_property(
+            screen.intern_atom("_NET_WM_ICON"), Xatom.CARDINAL)
+    finally:
+        screen.close()
+    values = list(found.value) if found is not None else []
+    icons = {}
+    while len(values) >= 2:
+        width, height = values[0], values[1]
+        pixels = values[2:2 + width * height]
+        icons[(width, height)] = [((p >> 16) & 255, (p >> 8) & 255, p & 255) for p in pixels]
+        values = values[2 + width * height:]
+    return icons
 
 
 # ---------------------------------------------------------------- reading screenshots
@@ -285,6 +306,14 @@ class Windows_Program_Under_Wine_Test(unittest.TestCase):
         self.assertIn("dreaming", self.windows["title"])
         self.assertEqual(self.windows["exit code"], 0, self.windows["log"])
         self.assertEqual(self.linux["exit code"], 0, self.linux["log"])
+
+    def test_its_window_shows_the_programs_own_icon(self):
+        icons = self.windows["icons"]
+        self.assertIn((32, 32), icons, "the window gives the desktop no 32 × 32 icon")
+        png = read_picture_file(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "packaging",
+                                             "icons", "layerdream-32.png"))
+        expected = [png.pixel(x, y) for y in range(32) for x in range(32)]
+        self.assertEqual(icons[(32, 32)], expected, "the window's icon is not the program's")
 
     def test_exports_of_both_connections_are_those_of_the_linux_build(self):
         sizes = [CONNECTION_0[2:], CONNECTION_1[2:]]
