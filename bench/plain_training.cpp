@@ -22,11 +22,10 @@ int main() {
     const Training_Settings settings = Read_Training_Settings();
     Training_Image_File images;
     images.Open_Training_Images();
-    // The reference writes its weights into the cells alone.
     Test_Network network = Make_Network({{Image_Side, Image_Side},
                                          {settings.layer1_width, settings.layer1_height},
                                          {settings.layer2_width, settings.layer2_height}},
-                                        Rule_Variant{Kernel_Set::plain, Weight_Layout::rows});
+                                        Rule_Variant{Kernel_Set::plain});
     const int32_t steps = settings.images_per_connection;
     for (int32_t p = 0; p < 2; ++p) {
         images.Rewind_Training_Images();

@@ -8,15 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count) {
-    // The copy by column made training faster at every size measured, from
-    // 784-100-64 to 784-1000-1000 (BENCHMARKS.md), so every connection
-    // keeps one; the sizes are there for the memory check to ask.
-    (void)lower_count;
-    (void)upper_count;
-    return Weight_Layout::rows_and_columns;
-}
-
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
     weights.rows.reset();
     row_may_be_non_finite.reset();
@@ -42,7 +33,7 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
                 row[u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
         }
     }
-    if (Default_Weight_Layout(lower_count, upper_count) == Weight_Layout::rows_and_columns) Make_Columns();
+    Make_Columns();
     panel = std::make_unique<On_Screen_Object_Bitmap[]>(1);
     panel[0].Setup(lower_count, upper_count);
 }
@@ -60,14 +51,6 @@ void Layer_Connection::Make_Columns() {
         const Weight_Cell* row = weights[static_cast<int32_t>(l)];
         for (size_t u = 0; u < upper_count; ++u) columns[u * lower_count + l] = row[u].weight;
     }
-}
-
-void Layer_Connection::Use_Layout(Weight_Layout layout) {
-    if (layout == Layout()) return;
-    column_storage.reset();
-    columns = nullptr;
-    if (layout == Weight_Layout::rows_and_columns) Make_Columns();
-    Check_Bookkeeping();
 }
 
 void Layer_Connection::Destroy() {
@@ -99,7 +82,7 @@ void Layer_Connection::Check_Bookkeeping() const {
                              weight);
                 std::abort();
             }
-            if (columns != nullptr && std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
+            if (std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
                 std::fprintf(stderr, "layer connection: weight [%d][%d] is %.17g, but %.17g in its column\n", l, u,
                              weight, Column(u)[l]);
                 std::abort();

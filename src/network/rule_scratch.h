@@ -26,18 +26,8 @@ struct Scratch {
     std::vector<double> sums;
     // Sample_Up: the rows that can change an upper sum, in ascending index.
     std::vector<Row_Term> up_terms;
-    // Sample_Down: the rows summed over the upper neurons that are on, their
-    // lower neurons and their sums.
-    std::vector<const Weight_Cell*> listed_rows;
-    std::vector<int32_t> listed_row_neurons;
-    std::vector<double> listed_row_sums;
-    // Sample_Down and Learn_From_Sample with a copy by column: the columns
-    // of the upper neurons that are on.
-    std::vector<const double*> summed_columns;
-    // Learn_From_Sample: the lower neurons in the order their rows are
-    // visited, those whose rows are summed in full, and those on after
-    // Sample_Down.
-    std::vector<int32_t> visit_order;
+    // Learn_From_Sample: the lower neurons whose rows are summed in full, and
+    // those on after its sampling.
     std::vector<int32_t> full_sum_rows;
     std::vector<int32_t> lower_on_after;
     // The draws of a pass taken before its decisions, by target neuron.

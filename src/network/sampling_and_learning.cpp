@@ -13,11 +13,9 @@
 //   0 × w is NaN; row_may_be_non_finite says which rows those are.
 // - Sample_Up builds all upper sums together, row by row, so the matrix is
 //   read in memory order; each sum still receives its terms in ascending
-//   lower index. Sample_Down, where the connection keeps a copy of the
-//   weights by column, builds all lower sums together from the columns of
-//   the upper neurons that are on, in ascending order; with the rows alone
-//   it works on several lower sums at once over the scattered cells of
-//   those neurons.
+//   lower index. Sample_Down builds all lower sums together from the copy of
+//   the weights by column: the columns of the upper neurons that are on,
+//   added whole in ascending upper index.
 // - The firing probability does not depend on the draw, so all sums are
 //   built first and the draws are then taken in ascending target index;
 //   where the draw leaves no doubt about the outcome, the probability itself
@@ -26,8 +24,7 @@
 //   at most once, so the rows may be visited in any order.
 // - Learn_From_Sample, the worker's learning half of a training step, runs
 //   the positive update, Sample_Down and the negative update over the copy
-//   by column and the rows that change (Learn_By_Columns); with the rows
-//   alone it takes each row through all three in one visit (Learn_By_Rows).
+//   by column and the rows that change (learn_from_sample.cpp).
 #include "network/layer_connection.h"
 
 #include "network/firing_decision.h"
@@ -74,21 +71,14 @@ void Layer_Connection::Sample_Up() {
     Fire_Layer(*upper, scratch.sums.data());
 }
 
-void Layer_Connection::Sample_Down() {
-    if (Lower_Count() <= 0) return;
-    if (columns != nullptr)
-        Sample_Down_By_Columns();
-    else
-        Sample_Down_By_Rows();
-}
-
 // With states of 0 and 1, each lower sum is the sum of the weights of the
 // upper neurons that are on, in ascending upper index: those columns added
 // whole, element by element. Rows that may hold a weight that is not finite,
 // and every row when a state is neither 0 nor 1, are summed in full.
-void Layer_Connection::Sample_Down_By_Columns() {
+void Layer_Connection::Sample_Down() {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
+    if (lower_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
     const bool binary = Gather_Upper(*upper, scratch);
     const Neuron_State* upper_states = scratch.upper_states.data();
@@ -97,47 +87,6 @@ void Layer_Connection::Sample_Down_By_Columns() {
     if (binary) Sum_Columns(*this, scratch.upper_on, sums);
     for (int32_t l = 0; l < lower_count; ++l)
         if (!binary || row_may_be_non_finite[l]) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
-    Fire_Layer(*lower, sums);
-}
-
-// Each lower sum over the upper neurons that are on, a few rows side by
-// side, the scattered cells of the listed neurons one at a time.
-void Layer_Connection::Sample_Down_By_Rows() {
-    const int32_t lower_count = Lower_Count();
-    const int32_t upper_count = Upper_Count();
-    Scratch& scratch = Thread_Scratch();
-    // With states of 0 and 1 the upper neurons that are on are the only ones
-    // that add anything to a row with finite weights.
-    const bool binary = Gather_Upper(*upper, scratch);
-    const Neuron_State* upper_states = scratch.upper_states.data();
-    scratch.sums.resize(static_cast<size_t>(lower_count));
-    double* sums = scratch.sums.data();
-
-    // The rows of lower neurons that are on come first: in training they have
-    // just been read by Sample_Up and Update_Positive and are still in the
-    // cache. The order of the rows changes nothing but the memory traffic.
-    Gather_States(*lower, scratch.lower_states);
-    const Neuron_State* lower_states = scratch.lower_states.data();
-    std::vector<const Weight_Cell*>& rows = scratch.listed_rows;
-    std::vector<int32_t>& neurons = scratch.listed_row_neurons;
-    rows.clear();
-    neurons.clear();
-    for (const bool on : {true, false}) {
-        for (int32_t l = 0; l < lower_count; ++l) {
-            if ((lower_states[l] != 0) != on) continue;
-            if (binary && !row_may_be_non_finite[l]) {
-                rows.push_back(weights[l]);
-                neurons.push_back(l);
-            } else {
-                sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
-            }
-        }
-    }
-    scratch.listed_row_sums.resize(rows.size());
-    Sum_Listed_Weights(rows.data(), rows.size(), scratch.upper_on.data(), scratch.upper_on.size(),
-                       scratch.listed_row_sums.data());
-    for (size_t i = 0; i < rows.size(); ++i) sums[neurons[i]] = scratch.listed_row_sums[i];
-
     Fire_Layer(*lower, sums);
 }
 
@@ -173,19 +122,13 @@ void Layer_Connection::Update_Pairs_On(double learning_rate) {
     Gather_States(*lower, scratch.lower_states);
     const int32_t* upper_on = scratch.upper_on.data();
     const size_t upper_on_count = scratch.upper_on.size();
-    for (int32_t k = 0; k < lower_count; ++k) {
-        // The negative update follows Sample_Down in training, which reads the
-        // rows in ascending order: from the last row down, those it read last
-        // are the ones still in the cache.
-        const int32_t l = Positive ? k : lower_count - 1 - k;
+    for (int32_t l = 0; l < lower_count; ++l) {
         if (scratch.lower_states[l] == 0) continue;
         if (Update_Cells<Positive>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
     }
-    if (columns != nullptr) {
-        List_On(scratch.lower_states, scratch.lower_on);
-        for (const int32_t u : scratch.upper_on)
-            Update_Column<Positive>(u, scratch.lower_on.data(), scratch.lower_on.size(), learning_rate);
-    }
+    List_On(scratch.lower_states, scratch.lower_on);
+    for (const int32_t u : scratch.upper_on)
+        Update_Column<Positive>(u, scratch.lower_on.data(), scratch.lower_on.size(), learning_rate);
     Check_Bookkeeping();
 }
 

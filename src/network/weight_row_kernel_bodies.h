@@ -9,7 +9,7 @@
 // A Lanes type gives:
 //   width                 doubles in one vector
 //   Vector                the vector type
-//   Zero, Load, Store, Add, Multiply, Broadcast
+//   Load, Store, Add, Multiply, Broadcast
 //   Load_Weights(cells)   the weights of width neighbouring cells, in the
 //                         lane order that Unshuffle_Sums(sums, count) puts
 //                         back into cell order once all terms are added

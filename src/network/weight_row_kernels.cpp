@@ -28,7 +28,6 @@ struct Plain_Lanes {
     static constexpr Kernel_Set set = Kernel_Set::plain;
     static constexpr int32_t width = 1;
     using Vector = double;
-    static Vector Zero() { return 0; }
     static Vector Broadcast(double value) { return value; }
     static Vector Load(const double* at) { return *at; }
     static void Store(double* at, Vector value) { *at = value; }
@@ -44,7 +43,6 @@ struct SSE2_Lanes {
     static constexpr Kernel_Set set = Kernel_Set::sse2;
     static constexpr int32_t width = 2;
     using Vector = __m128d;
-    static Vector Zero() { return _mm_setzero_pd(); }
     static Vector Broadcast(double value) { return _mm_set1_pd(value); }
     static Vector Load(const double* at) { return _mm_loadu_pd(at); }
     static void Store(double* at, Vector value) { _mm_storeu_pd(at, value); }
@@ -181,24 +179,6 @@ double Updated(double w, double rate) {
         return w - (1 - w) * rate;
 }
 
-// Sums of several rows at once over the same listed positions. Each sum is a
-// chain of dependent additions; working on Rows of them side by side keeps
-// the adder busy while each addition waits for the one before.
-template <int Rows>
-void Sum_Listed_Block(const Weight_Cell* const* rows, const int32_t* listed, size_t listed_count, double* sums) {
-    double sum[Rows];
-    const Weight_Cell* row[Rows];
-    for (int r = 0; r < Rows; ++r) {
-        sum[r] = 0;
-        row[r] = rows[r];
-    }
-    for (size_t k = 0; k < listed_count; ++k) {
-        const int32_t u = listed[k];
-        for (int r = 0; r < Rows; ++r) sum[r] += row[r][u].weight;
-    }
-    for (int r = 0; r < Rows; ++r) sums[r] = sum[r];
-}
-
 // The bits of w - w: all zero when w is finite (the difference is +0), those
 // of a NaN when it is infinite or not a number. Or-ing them over many
 // weights tells whether any was not finite without a branch per weight.
@@ -207,34 +187,6 @@ inline uint64_t Non_Finite_Bits(double w) {
     uint64_t bits;
     std::memcpy(&bits, &difference, sizeof bits);
     return bits;
-}
-
-// The positive update and the sum of several rows at once over the same
-// listed positions, each weight updated, stored and added while it is at
-// hand. The listed cells lie scattered along the row, so they are taken one
-// at a time: with a sixth of the neurons on that does fewer operations than
-// working through whole pairs or lines of cells.
-template <int Rows>
-uint64_t Update_Positive_And_Sum_Block(Weight_Cell* const* rows, const int32_t* listed, size_t listed_count,
-                                       double rate, double* sums) {
-    double sum[Rows];
-    Weight_Cell* row[Rows];
-    for (int r = 0; r < Rows; ++r) {
-        sum[r] = 0;
-        row[r] = rows[r];
-    }
-    uint64_t non_finite = 0;
-    for (size_t k = 0; k < listed_count; ++k) {
-        const int32_t u = listed[k];
-        for (int r = 0; r < Rows; ++r) {
-            const double w = Updated<true>(row[r][u].weight, rate);
-            row[r][u].weight = w;
-            sum[r] += w;
-            non_finite |= Non_Finite_Bits(w);
-        }
-    }
-    for (int r = 0; r < Rows; ++r) sums[r] = sum[r];
-    return non_finite;
 }
 
 template <bool Positive, bool Negative>
@@ -259,32 +211,6 @@ void Update_Column(double* column, const int32_t* listed, size_t listed_count, d
 
 }  // namespace
 
-void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
-                        double* sums) {
-    size_t r = 0;
-    for (; r + 8 <= row_count; r += 8) Sum_Listed_Block<8>(rows + r, listed, listed_count, sums + r);
-    if (r + 4 <= row_count) {
-        Sum_Listed_Block<4>(rows + r, listed, listed_count, sums + r);
-        r += 4;
-    }
-    for (; r < row_count; ++r) Sum_Listed_Block<1>(rows + r, listed, listed_count, sums + r);
-}
-
-bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, const int32_t* listed,
-                                    size_t listed_count, double rate, double* sums) {
-    uint64_t non_finite = 0;
-    size_t r = 0;
-    for (; r + 8 <= row_count; r += 8)
-        non_finite |= Update_Positive_And_Sum_Block<8>(rows + r, listed, listed_count, rate, sums + r);
-    if (r + 4 <= row_count) {
-        non_finite |= Update_Positive_And_Sum_Block<4>(rows + r, listed, listed_count, rate, sums + r);
-        r += 4;
-    }
-    for (; r < row_count; ++r)
-        non_finite |= Update_Positive_And_Sum_Block<1>(rows + r, listed, listed_count, rate, sums + r);
-    return non_finite != 0;
-}
-
 bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
     return Update_Listed<true, false>(row, listed, listed_count, rate);
 }
@@ -303,10 +229,4 @@ void Update_Column_Positive(double* column, const int32_t* listed, size_t listed
 
 void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate) {
     Update_Column<false>(column, listed, listed_count, rate);
-}
-
-bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count) {
-    uint64_t non_finite = 0;
-    for (size_t k = 0; k < listed_count; ++k) non_finite |= Non_Finite_Bits(row[listed[k]].weight);
-    return non_finite != 0;
 }

@@ -49,17 +49,6 @@ void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count
 // kernels of the set.
 void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums);
 
-// For each row r: sums[r] = the weights of the row at the listed positions,
-// added from 0 in the order of the list.
-void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
-                        double* sums);
-
-// The positive update of the listed cells of each row, and then each row's
-// sum of its listed weights as updated, added from 0 in the order of the
-// list: sums[r]. Returns true if an updated weight of any of the rows came
-// out infinite or not a number (Listed_Non_Finite tells which).
-bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, const int32_t* listed,
-                                    size_t listed_count, double rate, double* sums);
 // The positive or negative update of the listed cells of one row. True if a
 // changed weight came out infinite or not a number.
 bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
@@ -73,8 +62,6 @@ bool Update_Listed_Both(Weight_Cell* row, const int32_t* listed, size_t listed_c
 // lies gives both the same new weights.
 void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate);
 void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate);
-// Whether one of the row's listed weights is infinite or not a number.
-bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count);
 
 // The gain of the positive update.
 inline constexpr double Positive_Gain = 1.109;

@@ -26,7 +26,6 @@ struct AVX2_Lanes {
     static constexpr Kernel_Set set = Kernel_Set::avx2;
     static constexpr int32_t width = 4;
     using Vector = __m256d;
-    static Vector Zero() { return _mm256_setzero_pd(); }
     static Vector Broadcast(double value) { return _mm256_set1_pd(value); }
     static Vector Load(const double* at) { return _mm256_loadu_pd(at); }
     static void Store(double* at, Vector value) { _mm256_storeu_pd(at, value); }
