@@ -26,9 +26,10 @@
 // results to the last bit.
 enum class Kernel_Set : uint8_t { plain, sse2, avx2 };
 
+// One weight where it lies in its row: the cells of a row are the row's
+// weights side by side, 8 bytes each.
 struct Weight_Cell {
     double weight = -0.088;
-    double spare = 0.0;  // never read
 };
 
 // The firing probability of a neuron whose input sum is sum:

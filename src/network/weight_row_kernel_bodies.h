@@ -10,9 +10,6 @@
 //   width                 doubles in one vector
 //   Vector                the vector type
 //   Load, Store, Add, Multiply, Broadcast
-//   Load_Weights(cells)   the weights of width neighbouring cells, in the
-//                         lane order that Unshuffle_Sums(sums, count) puts
-//                         back into cell order once all terms are added
 //   set                   the kernel set it belongs to
 //
 // Every sum is built one term at a time, in the order the rules give, with
@@ -62,10 +59,10 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t f
             const Weight_Cell* r3 = terms[t + 3].row;
             for (int32_t u = first; u < covered; u += width) {
                 Vector sum = Lanes::Load(sums + u);
-                sum = Lanes::Add(sum, Lanes::Load_Weights(r0 + u));
-                sum = Lanes::Add(sum, Lanes::Load_Weights(r1 + u));
-                sum = Lanes::Add(sum, Lanes::Load_Weights(r2 + u));
-                sum = Lanes::Add(sum, Lanes::Load_Weights(r3 + u));
+                sum = Lanes::Add(sum, Lanes::Load(&r0[u].weight));
+                sum = Lanes::Add(sum, Lanes::Load(&r1[u].weight));
+                sum = Lanes::Add(sum, Lanes::Load(&r2[u].weight));
+                sum = Lanes::Add(sum, Lanes::Load(&r3[u].weight));
                 Lanes::Store(sums + u, sum);
             }
             t += 4;
@@ -73,14 +70,13 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t f
             const Row_Term& term = terms[t];
             const Vector factor = Lanes::Broadcast(term.factor);
             for (int32_t u = first; u < covered; u += width) {
-                Vector weights = Lanes::Load_Weights(term.row + u);
+                Vector weights = Lanes::Load(&term.row[u].weight);
                 if (!term.plain) weights = Lanes::Multiply(factor, weights);
                 Lanes::Store(sums + u, Lanes::Add(Lanes::Load(sums + u), weights));
             }
             t += 1;
         }
     }
-    Lanes::Unshuffle_Sums(sums + first, covered - first);
     Accumulate_Columns_One_By_One(terms, term_count, covered, last, sums);
 }
 

@@ -11,8 +11,8 @@
 
 #include "network/weight_row_kernel_bodies.h"
 
-// The kernels read a cell's weight and spare as two neighbouring doubles.
-static_assert(sizeof(Weight_Cell) == 2 * sizeof(double));
+// The kernels read the weights of neighbouring cells as neighbouring doubles.
+static_assert(sizeof(Weight_Cell) == sizeof(double));
 static_assert(offsetof(Weight_Cell, weight) == 0);
 
 namespace {
@@ -33,8 +33,6 @@ struct Plain_Lanes {
     static void Store(double* at, Vector value) { *at = value; }
     static Vector Add(Vector a, Vector b) { return a + b; }
     static Vector Multiply(Vector a, Vector b) { return a * b; }
-    static Vector Load_Weights(const Weight_Cell* cells) { return cells[0].weight; }
-    static void Unshuffle_Sums(double*, int32_t) {}
 };
 
 #if LAYERDREAM_X86_64
@@ -48,11 +46,6 @@ struct SSE2_Lanes {
     static void Store(double* at, Vector value) { _mm_storeu_pd(at, value); }
     static Vector Add(Vector a, Vector b) { return _mm_add_pd(a, b); }
     static Vector Multiply(Vector a, Vector b) { return _mm_mul_pd(a, b); }
-    // The weights of cells u and u + 1, in that order.
-    static Vector Load_Weights(const Weight_Cell* cells) {
-        return _mm_unpacklo_pd(_mm_loadu_pd(&cells[0].weight), _mm_loadu_pd(&cells[1].weight));
-    }
-    static void Unshuffle_Sums(double*, int32_t) {}
 };
 
 bool Processor_Has_AVX2() {

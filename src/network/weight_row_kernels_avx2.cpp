@@ -31,22 +31,6 @@ struct AVX2_Lanes {
     static void Store(double* at, Vector value) { _mm256_storeu_pd(at, value); }
     static Vector Add(Vector a, Vector b) { return _mm256_add_pd(a, b); }
     static Vector Multiply(Vector a, Vector b) { return _mm256_mul_pd(a, b); }
-    // Cells u to u + 3 are the eight doubles w0 s0 w1 s1 | w2 s2 w3 s3. The
-    // 256-bit unpack works within each 128-bit half, so taking the low
-    // double of each pair gives the weights as w0 w2 | w1 w3: one
-    // instruction instead of the two a cross-half shuffle would cost on
-    // every load. The sums are kept in that order while terms are added,
-    // and Unshuffle_Sums swaps the middle two of each four back at the end.
-    static Vector Load_Weights(const Weight_Cell* cells) {
-        return _mm256_unpacklo_pd(_mm256_loadu_pd(&cells[0].weight), _mm256_loadu_pd(&cells[2].weight));
-    }
-    static void Unshuffle_Sums(double* sums, int32_t count) {
-        for (int32_t u = 0; u + 4 <= count; u += 4) {
-            const double second = sums[u + 1];
-            sums[u + 1] = sums[u + 2];
-            sums[u + 2] = second;
-        }
-    }
 };
 
 }  // namespace

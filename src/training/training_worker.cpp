@@ -35,17 +35,16 @@ double Memory_Needed_Bytes(const Training_Settings& settings) {
     const double input = Image_Size;
     const double layer1 = static_cast<double>(settings.layer1_width) * settings.layer1_height;
     const double layer2 = static_cast<double>(settings.layer2_width) * settings.layer2_height;
-    // Each weight takes a cell of two numbers, a number in the copy by
-    // column, and a 32-bit pixel in each of its picture's two bitmaps (the
-    // one shown and the one painted next); each neuron of every layer, the
-    // top one included, its state and pixels, the rules' working storage,
-    // and at most one allocated row of weights or column of states (with the
-    // allocator's own bookkeeping), which dominates for layers one neuron
-    // high.
-    auto weight_bytes = [](double lower_count, double upper_count) {
-        return lower_count * upper_count * (sizeof(Weight_Cell) + sizeof(double) + 2 * 4);
-    };
-    return weight_bytes(input, layer1) + weight_bytes(layer1, layer2) + (input + layer1 + layer2) * 96;
+    // Each weight takes a number in its row, another in the copy by column,
+    // and a 32-bit pixel in each of its picture's two bitmaps (the one shown
+    // and the one painted next): 24 bytes. Each neuron of every layer, the
+    // top one included, takes its state and pixels, the rules' working
+    // storage, and at most one allocated row of weights or column of states
+    // (with the allocator's own bookkeeping), which dominates for layers one
+    // neuron high.
+    constexpr double bytes_per_weight = 8 + 8 + 2 * 4;
+    const double weights = input * layer1 + layer1 * layer2;
+    return weights * bytes_per_weight + (input + layer1 + layer2) * 96;
 }
 
 std::optional<std::string> Settings_Problem(const Training_Settings& settings, uint64_t memory_bytes) {

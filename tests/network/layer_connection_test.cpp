@@ -47,14 +47,13 @@ TEST(Network_Layer_Connection, StartingWeightsOf784By100) {
     EXPECT_NEAR(weights[0][0].weight, -0.0474461, 5e-8);
     EXPECT_NEAR(weights[0][1].weight, 0.0060489, 5e-8);
     EXPECT_NEAR(weights[0][2].weight, -0.0291761, 5e-8);
-    // h = 442, s = √442: every weight within ±1/s, none exactly 0, spare 0.
+    // h = 442, s = √442: every weight within ±1/s, none exactly 0.
     const double bound = 1 / std::sqrt(442.0);
     EXPECT_NEAR(bound, 0.047565, 1e-6);
     for (int32_t l = 0; l < 784; ++l)
         for (int32_t u = 0; u < 100; ++u) {
             ASSERT_LE(std::fabs(weights[l][u].weight), bound) << l << "," << u;
             ASSERT_NE(weights[l][u].weight, 0.0);
-            ASSERT_EQ(weights[l][u].spare, 0.0);
         }
     EXPECT_EQ(Random_State(), Random_State_After(1, 784 * 100));
 }

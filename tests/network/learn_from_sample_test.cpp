@@ -1,6 +1,6 @@
 // Learn_From_Sample against Update_Positive, Sample_Down and Update_Negative
 // in a row: on two copies of one connection, from the same random state,
-// they must leave the same weights (bit for bit, spare doubles included),
+// they must leave the same weights (bit for bit),
 // the same lower states, the random source in the same state and the same
 // rows marked as possibly holding a weight that is not finite. Each case
 // runs many steps, with image-like, empty and full layers, weights that are

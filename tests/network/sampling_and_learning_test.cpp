@@ -233,7 +233,7 @@ TEST(Network_Updates, ARateOfZeroChangesNothing) {
 }
 
 // Only pairs with both neurons on change, however far outside -1 to +1 the
-// weight is; the spare double is never touched.
+// weight is.
 TEST(Network_Updates, ChangeOnlyPairsWhoseNeuronsAreBothOn) {
     for (bool positive : {true, false}) {
         Neuron_Layer lower;
@@ -247,12 +247,7 @@ TEST(Network_Updates, ChangeOnlyPairsWhoseNeuronsAreBothOn) {
         for (int32_t l = 0; l < 3; ++l) lower.columns[l][0] = lower_states[l];
         for (int32_t u = 0; u < 7; ++u) upper.columns[0][u] = upper_states[u];
         for (int32_t l = 0; l < 3; ++l)
-            for (int32_t u = 0; u < 7; ++u) {
-                connection.Set_Weight(l, u, 40.0 * (l + 1) - 13.0 * u);
-                // A marker in the spare double, which nothing in the program
-                // writes, to see that the updates leave it alone.
-                const_cast<Weight_Cell&>(connection.weights[l][u]).spare = 0.25 * u;
-            }
+            for (int32_t u = 0; u < 7; ++u) connection.Set_Weight(l, u, 40.0 * (l + 1) - 13.0 * u);
         if (positive)
             connection.Update_Positive(0.3);
         else
@@ -263,7 +258,6 @@ TEST(Network_Updates, ChangeOnlyPairsWhoseNeuronsAreBothOn) {
                 const bool both_on = lower_states[l] != 0 && upper_states[u] != 0;
                 const double expected = !both_on ? w : positive ? w + ((1 - w) * 0.3) * 1.109 : w - (1 - w) * 0.3;
                 EXPECT_EQ(Bits(connection.weights[l][u].weight), Bits(expected)) << l << "," << u;
-                EXPECT_EQ(connection.weights[l][u].spare, 0.25 * u);
             }
         connection.Destroy();
         lower.Destroy();

@@ -45,9 +45,9 @@ struct Test_Network {
 // in the same order as the program's layer stack does.
 Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Variant& variant = Program_Variant());
 
-// A network with the same sizes, states, weights (bit for bit, spare
-// included) and rules, or the rules of the given variant. Draws nothing: the
-// random source is left as it was.
+// A network with the same sizes, states, weights (bit for bit) and rules,
+// or the rules of the given variant. Draws nothing: the random source is
+// left as it was.
 Test_Network Copy_Network(const Test_Network& original);
 Test_Network Copy_Network(const Test_Network& original, const Rule_Variant& variant);
 
