@@ -1,16 +1,20 @@
 // Images per second of the worker's training step (without drawing), for
-// the plain reference rules and the program's rules side by side, on
-// networks of the sizes the program is run with. The program's rules run
-// the step as the worker does, its learning half in one pass over the
-// weights (Learn_From_Sample), and also as Update_Positive, Sample_Down and
+// the plain loops and the program's rules side by side, on networks of the
+// sizes the program is run with. The plain loops are the rules written
+// literally over a plain array of doubles by row, one thread
+// (tests/support/plain_network.h). The program's rules run the step as the
+// worker does, its learning half in one pass over the weights
+// (Learn_From_Sample), and also as Update_Positive, Sample_Down and
 // Update_Negative one after the other ("step_by_step").
 //
 // Each network is first trained for a while with the program's rules on
 // digit-like strokes, so that its weights and states are those of a network
-// in training; both rule sets then time steps on copies of it. The summary
-// at the end gives the program's speed as a multiple of the reference's.
+// in training; every contender then times steps on copies of it from the
+// same random state, so all do the same work and reach the same states and
+// weights. The summary at the end gives the program's speed as a multiple
+// of the plain loops'.
 #include "network/random_source.h"
-#include "network/reference_rules.h"
+#include "support/plain_network.h"
 #include "support/test_network.h"
 
 #include <benchmark/benchmark.h>
@@ -79,10 +83,10 @@ const Warmed& Warmed_Network(const Network_Size& size, int32_t pass) {
     return made.emplace(key, Warmed{std::move(network), random_state}).first->second;
 }
 
-// Both rule sets run the same steps from the same network and random state,
-// so they do the same work: the program's rules give the reference's results
-// bit for bit.
-void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32_t pass, const Rule_Set& rules) {
+// Every contender runs the same steps from the same network and random
+// state, so they do the same work: the program's rules give the plain loops'
+// results bit for bit. Null rules: the plain loops.
+void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32_t pass, const Rule_Set* rules) {
     const Warmed& warmed = Warmed_Network(size, pass);
 
     // How many neurons are on in the steps timed: of the input images, and of
@@ -106,12 +110,21 @@ void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32
         }
     }
 
-    Test_Network network = Copy_Network(warmed.network);
-    Set_Random_State(warmed.random_state);
     int32_t step = warm_up_steps;
-    for (auto _ : state) {
-        Training_Step(network, rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
-        ++step;
+    if (rules == nullptr) {
+        Plain_Network network = Plain_Copy(warmed.network);
+        Set_Random_State(warmed.random_state);
+        for (auto _ : state) {
+            Plain_Training_Step(network, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
+            ++step;
+        }
+    } else {
+        Test_Network network = Copy_Network(warmed.network);
+        Set_Random_State(warmed.random_state);
+        for (auto _ : state) {
+            Training_Step(network, *rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
+            ++step;
+        }
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["image_on"] = image_on;
@@ -128,7 +141,7 @@ const std::vector<Network_Size>& Sizes() {
 }
 
 // The console report, then a table of the program's images per second as a
-// multiple of the reference's for each network and pass (the median where
+// multiple of the plain loops' for each network and pass (the median where
 // the runs are repeated).
 class Side_By_Side_Reporter : public benchmark::ConsoleReporter {
 public:
@@ -149,17 +162,17 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-34s %10s %13s %10s %8s\n", "training step (images/s)", "reference", "step_by_step",
+        std::printf("\n%-34s %10s %13s %10s %8s\n", "training step (images/s)", "plain", "step_by_step",
                     "program", "ratio");
         for (const auto& [step, by_rules] : rates) {
             auto rate = [&by_rules](const char* name) {
                 const auto found = by_rules.find(name);
                 return found != by_rules.end() ? found->second : 0.0;
             };
-            const double reference = rate("reference");
-            if (reference <= 0) continue;
-            std::printf("%-34s %10.1f %13.1f %10.1f %7.2fx\n", step.c_str(), reference, rate("step_by_step"),
-                        rate("program"), rate("program") / reference);
+            const double plain = rate("plain");
+            if (plain <= 0) continue;
+            std::printf("%-34s %10.1f %13.1f %10.1f %7.2fx\n", step.c_str(), plain, rate("step_by_step"),
+                        rate("program"), rate("program") / plain);
         }
     }
 
@@ -170,15 +183,13 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    static const Rule_Set reference = Reference_Rules();
     static const Rule_Set step_by_step = Program_Rules_Step_By_Step();
     static const Rule_Set program = Program_Rules();
     struct Contender {
         const char* name;
-        const Rule_Set* rules;
+        const Rule_Set* rules;  // null: the plain loops
     };
-    const Contender contenders[] = {
-        {"reference", &reference}, {"step_by_step", &step_by_step}, {"program", &program}};
+    const Contender contenders[] = {{"plain", nullptr}, {"step_by_step", &step_by_step}, {"program", &program}};
     for (const Network_Size& size : Sizes()) {
         for (int32_t pass = 0; pass <= 1; ++pass) {
             for (const Contender& contender : contenders) {
@@ -187,7 +198,7 @@ int main(int argc, char** argv) {
                 const Rule_Set* chosen = contender.rules;
                 benchmark::RegisterBenchmark(name.c_str(),
                                              [&size, pass, chosen](benchmark::State& state) {
-                                                 Time_Training_Step(state, size, pass, *chosen);
+                                                 Time_Training_Step(state, size, pass, chosen);
                                              })
                     ->Unit(benchmark::kMicrosecond);
             }
