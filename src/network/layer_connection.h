@@ -41,13 +41,16 @@ double Firing_Probability(double sum);
 // own operations write them (Set_Weight for everyone else), so that nothing
 // it keeps beside the cells can fall out of step with them.
 //
+// The rows lie one after the other in one block, each starting on a cache
+// line (a row of U cells takes U rounded up to a multiple of 8).
+//
 // The rows also say when each was last written, so that the picture of the
 // weights is redrawn only where they changed: every write of a row goes
 // through Writable, which stamps the row with the current version.
 class Weight_Rows {
 public:
-    const Weight_Cell* operator[](int32_t l) const { return rows[l].get(); }
-    explicit operator bool() const { return rows != nullptr; }
+    const Weight_Cell* operator[](int32_t l) const { return cells + static_cast<size_t>(l) * stride; }
+    explicit operator bool() const { return storage != nullptr; }
 
     // The version row l was last written in.
     uint64_t Written_In(int32_t l) const { return written_in[l]; }
@@ -59,10 +62,12 @@ private:
     friend struct Layer_Connection;
     Weight_Cell* Writable(int32_t l) {
         written_in[l] = version;
-        return rows[l].get();
+        return cells + static_cast<size_t>(l) * stride;
     }
-    std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> rows;  // owned
-    std::unique_ptr<uint64_t[]> written_in;                  // per row
+    std::unique_ptr<Weight_Cell[]> storage;  // owned; cells points into it
+    Weight_Cell* cells = nullptr;
+    size_t stride = 0;                       // cells from one row to the next
+    std::unique_ptr<uint64_t[]> written_in;  // per row
     uint64_t version = 1;
 };
 
@@ -113,7 +118,7 @@ struct Layer_Connection {
     bool Row_May_Be_Non_Finite(int32_t l) const { return row_may_be_non_finite[l]; }
     Kernel_Set Kernels() const { return kernel_set; }
     // Column u of the copy by column: entry l is weights[l][u].weight.
-    const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * Lower_Count(); }
+    const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * column_stride; }
 
 private:
     std::unique_ptr<bool[]> row_may_be_non_finite;
@@ -122,27 +127,28 @@ private:
     // upper neuron, equal to the cells bit for bit: summing a lower neuron
     // over the upper neurons that are on reads those few columns whole
     // instead of scattered cells of every row. Column after column, each
-    // starting on a cache line: columns points into column_storage.
+    // starting on a cache line (L doubles rounded up to a multiple of 8):
+    // columns points into column_storage.
     std::unique_ptr<double[]> column_storage;
     double* columns = nullptr;
+    size_t column_stride = 0;
 
     void Make_Columns();
 
-    // Both updates: every weight whose two neurons are on, moved by the rule.
+    // Both updates on their own: every weight whose two neurons are on,
+    // moved by the rule.
     template <bool Positive>
     void Update_Pairs_On(double learning_rate);
-    // One update of the listed cells of row l; true if a changed weight came
-    // out infinite or not a number.
-    template <bool Positive>
-    bool Update_Cells(int32_t l, const int32_t* listed, size_t listed_count, double learning_rate);
-    // The positive update of the cells of rows on_before and the negative
-    // one of rows on_after (both ascending) over the listed upper neurons,
-    // a row in both read and written once.
-    void Update_Cells_Of_Both(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
-                              const int32_t* upper_on, size_t upper_on_count, double learning_rate);
-    // The same update of the listed entries of column u of the copy.
-    template <bool Positive>
-    void Update_Column(int32_t u, const int32_t* lower_listed, size_t lower_listed_count, double learning_rate);
+    // The positive update of the cells of the rows of the lower neurons
+    // on_before and the negative one of those on_after (both ascending), over
+    // the upper neurons that are on (gathered in the thread's scratch); a
+    // row in both takes both in one visit. Marks the rows that come to hold
+    // a weight that is not finite.
+    void Update_Rows_Of(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
+                        double learning_rate);
+    // The same update of the copy by column: the columns of the upper
+    // neurons that are on, at the lower neurons whose states are not 0.
+    void Update_Columns_Of(bool positive, const Neuron_State* lower_states, double learning_rate);
     // In builds with checks: aborts if the bookkeeping beside the cells does
     // not match them (a writer that forgot it).
     void Check_Bookkeeping() const;
@@ -150,6 +156,6 @@ private:
 
 inline void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
     weights.Writable(l)[u].weight = value;
-    columns[static_cast<size_t>(u) * Lower_Count() + l] = value;
+    columns[static_cast<size_t>(u) * column_stride + l] = value;
     if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
 }

@@ -52,70 +52,33 @@ void Layer_Connection::Learn_From_Sample(double learning_rate) {
     // Nothing reads a row's cells between the two updates unless the row is
     // summed in full, so then the positive update of the cells waits for the
     // negative one and a row of a lower neuron on before and after is read
-    // and written once. Otherwise the rows are updated now, from the last
-    // down: Sample_Up has just read them in ascending order, so the last
-    // ones are the likeliest still in the cache.
+    // and written once. Otherwise the rows are updated now.
+    const std::vector<int32_t> none;
     const bool cells_at_the_end = full_sum_rows.empty();
-    if (!cells_at_the_end) {
-        for (size_t k = lower_on.size(); k-- > 0;) {
-            const int32_t l = lower_on[k];
-            if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
-        }
-    }
+    if (!cells_at_the_end) Update_Rows_Of(lower_on, none, learning_rate);
 
     scratch.sums.assign(static_cast<size_t>(lower_count), 0.0);
     double* sums = scratch.sums.data();
-    constexpr size_t group = 4;
-    for (size_t start = 0; start < upper_on_count; start += group) {
-        const size_t count = std::min(group, upper_on_count - start);
-        const double* group_columns[group];
-        for (size_t k = 0; k < count; ++k) {
-            Update_Column<true>(upper_on[start + k], lower_on.data(), lower_on.size(), learning_rate);
-            group_columns[k] = Column(upper_on[start + k]);
-        }
-        if (binary) Add_Columns(kernel_set, group_columns, count, lower_count, sums);
+    if (binary) {
+        // Each column is updated where the lower neuron is on and added to
+        // the sums in the same pass, while it is in the cache.
+        Mask_On(lower_states, lower_count, scratch.masks);
+        std::vector<double*>& changed = scratch.changed_columns;
+        changed.clear();
+        for (size_t k = 0; k < upper_on_count; ++k)
+            changed.push_back(columns + static_cast<size_t>(upper_on[k]) * column_stride);
+        Update_Positive_And_Add_Columns(kernel_set, changed.data(), changed.size(), lower_count, scratch.masks.data(),
+                                        learning_rate, sums);
+    } else {
+        Update_Columns_Of(true, lower_states, learning_rate);
     }
     for (const int32_t l : full_sum_rows) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
 
     std::vector<int32_t>& on_after = scratch.lower_on_after;
-    on_after.clear();
-    for (int32_t l = 0; l < lower_count; ++l) {
-        lower_states[l] = Fires(sums[l], draws[l]);
-        if (lower_states[l] != 0) on_after.push_back(l);
-    }
-    // The columns from the last one back, while those summed last are still
-    // in the cache, then the rows.
-    for (size_t k = upper_on_count; k-- > 0;)
-        Update_Column<false>(upper_on[k], on_after.data(), on_after.size(), learning_rate);
-    if (cells_at_the_end)
-        Update_Cells_Of_Both(lower_on, on_after, upper_on, upper_on_count, learning_rate);
-    else
-        for (const int32_t l : on_after)
-            if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    Fire_All(sums, draws, static_cast<size_t>(lower_count), lower_states);
+    List_On(scratch.lower_states, on_after);
+    Update_Columns_Of(false, lower_states, learning_rate);
+    Update_Rows_Of(cells_at_the_end ? lower_on : none, on_after, learning_rate);
     Scatter_States(*lower, lower_states);
     Check_Bookkeeping();
-}
-
-// The positive update of the rows of the lower neurons on before and the
-// negative update of those on after, both lists ascending, each row visited
-// once.
-void Layer_Connection::Update_Cells_Of_Both(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
-                                            const int32_t* upper_on, size_t upper_on_count, double learning_rate) {
-    size_t b = 0, a = 0;
-    while (b < on_before.size() || a < on_after.size()) {
-        const int32_t before = b < on_before.size() ? on_before[b] : INT32_MAX;
-        const int32_t after = a < on_after.size() ? on_after[a] : INT32_MAX;
-        const int32_t l = std::min(before, after);
-        Weight_Cell* row = weights.Writable(l);
-        bool non_finite;
-        if (before == after)
-            non_finite = Update_Listed_Both(row, upper_on, upper_on_count, learning_rate);
-        else if (before < after)
-            non_finite = Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate);
-        else
-            non_finite = Update_Listed_Negative(row, upper_on, upper_on_count, learning_rate);
-        if (non_finite) row_may_be_non_finite[l] = true;
-        b += before == l;
-        a += after == l;
-    }
 }

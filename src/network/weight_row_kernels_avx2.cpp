@@ -30,18 +30,23 @@ struct AVX2_Lanes {
     static Vector Load(const double* at) { return _mm256_loadu_pd(at); }
     static void Store(double* at, Vector value) { _mm256_storeu_pd(at, value); }
     static Vector Add(Vector a, Vector b) { return _mm256_add_pd(a, b); }
+    static Vector Subtract(Vector a, Vector b) { return _mm256_sub_pd(a, b); }
     static Vector Multiply(Vector a, Vector b) { return _mm256_mul_pd(a, b); }
+    static Vector Load_Mask(const uint64_t* at) {
+        return _mm256_castsi256_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)));
+    }
+    static bool Any(Vector mask) { return _mm256_movemask_pd(mask) != 0; }
+    static Vector Select(Vector mask, Vector a, Vector b) { return _mm256_blendv_pd(b, a, mask); }
+    static Vector Or(Vector a, Vector b) { return _mm256_or_pd(a, b); }
+    static bool Any_Bits(Vector a) {
+        const __m256i bits = _mm256_castpd_si256(a);
+        return !_mm256_testz_si256(bits, bits);
+    }
 };
 
 }  // namespace
 
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
-    Accumulate_Columns_With<AVX2_Lanes>(terms, term_count, first, last, sums);
-}
-
-void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Add_Columns_With<AVX2_Lanes>(columns, column_count, length, sums);
-}
+const Kernel_Table AVX2_Kernels = Kernels_With<AVX2_Lanes>();
 
 #if defined(__clang__)
 #pragma clang attribute pop

@@ -5,6 +5,7 @@
 #include "training/training_image_file.h"
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -37,14 +38,17 @@ double Memory_Needed_Bytes(const Training_Settings& settings) {
     const double layer2 = static_cast<double>(settings.layer2_width) * settings.layer2_height;
     // Each weight takes a number in its row, another in the copy by column,
     // and a 32-bit pixel in each of its picture's two bitmaps (the one shown
-    // and the one painted next): 24 bytes. Each neuron of every layer, the
-    // top one included, takes its state and pixels, the rules' working
-    // storage, and at most one allocated row of weights or column of states
-    // (with the allocator's own bookkeeping), which dominates for layers one
-    // neuron high.
-    constexpr double bytes_per_weight = 8 + 8 + 2 * 4;
-    const double weights = input * layer1 + layer1 * layer2;
-    return weights * bytes_per_weight + (input + layer1 + layer2) * 96;
+    // and the one painted next): 24 bytes. Each row and each column fills
+    // whole cache lines of 8 numbers. Each neuron of every layer, the top one
+    // included, takes its state and pixels, the rules' working storage, and
+    // at most one allocated column of states (with the allocator's own
+    // bookkeeping), which dominates for layers one neuron high.
+    auto whole_lines = [](double numbers) { return std::ceil(numbers / 8) * 8; };
+    auto connection_bytes = [&](double lower_count, double upper_count) {
+        return (lower_count * whole_lines(upper_count) + upper_count * whole_lines(lower_count)) * 8 +
+               lower_count * upper_count * 2 * 4;
+    };
+    return connection_bytes(input, layer1) + connection_bytes(layer1, layer2) + (input + layer1 + layer2) * 112;
 }
 
 std::optional<std::string> Settings_Problem(const Training_Settings& settings, uint64_t memory_bytes) {
