@@ -1,17 +1,20 @@
 // Images per second of the worker's training step (without drawing), for
-// the plain reference rules and the program's rules side by side, on
-// networks of the sizes the program is run with. The program's rules run
-// the step as the worker does, its learning half in one pass over the
-// weights (Learn_From_Sample), and also as Update_Positive, Sample_Down and
+// the plain loops and the program's rules side by side, on networks of the
+// sizes the program is run with. The plain loops are the rules written
+// literally over a plain array of doubles by row, one thread
+// (tests/support/plain_network.h). The program's rules run the step as the
+// worker does, its learning half in one pass over the weights
+// (Learn_From_Sample), and also as Update_Positive, Sample_Down and
 // Update_Negative one after the other ("step_by_step").
 //
 // Each network is first trained for a while with the program's rules on
 // digit-like strokes, so that its weights and states are those of a network
-// in training; both rule sets then time steps on copies of it. The summary
-// at the end gives the program's speed as a multiple of the reference's.
+// in training; every contender then times steps on copies of it from the
+// same random state, so all do the same work and reach the same states and
+// weights. The summary at the end gives the program's speed as a multiple
+// of the plain loops'.
 #include "network/random_source.h"
-#include "network/reference_rules.h"
-#include "network/weight_row_kernels.h"
+#include "support/plain_network.h"
 #include "support/test_network.h"
 
 #include <benchmark/benchmark.h>
@@ -75,16 +78,15 @@ const Warmed& Warmed_Network(const Network_Size& size, int32_t pass) {
     const Rule_Set rules = Program_Rules();
     for (int32_t p = 0; p <= pass; ++p)
         for (int32_t i = 0; i < warm_up_steps; ++i)
-            Training_Step(network, rules, p, Digit_Patterns()[i % pattern_count], Rate_At(i), Row_Order_Of_Step(i));
+            Training_Step(network, rules, p, Digit_Patterns()[i % pattern_count], Rate_At(i));
     const uint32_t random_state = Random_State();
     return made.emplace(key, Warmed{std::move(network), random_state}).first->second;
 }
 
-// Both rule sets run the same steps from the same network and random state,
-// so they do the same work: the program's rules give the reference's results
-// bit for bit.
-void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32_t pass, const Rule_Set& rules,
-                        const Rule_Variant& variant) {
+// Every contender runs the same steps from the same network and random
+// state, so they do the same work: the program's rules give the plain loops'
+// results bit for bit. Null rules: the plain loops.
+void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32_t pass, const Rule_Set* rules) {
     const Warmed& warmed = Warmed_Network(size, pass);
 
     // How many neurons are on in the steps timed: of the input images, and of
@@ -103,17 +105,26 @@ void Time_Training_Step(benchmark::State& state, const Network_Size& size, int32
             int32_t on = 0;
             for (uint8_t pixel : image) on += pixel;
             image_on += static_cast<double>(on) / static_cast<double>(image.size()) / sampled_steps;
-            Training_Step(sample, Program_Rules(), pass, image, Rate_At(step), Row_Order_Of_Step(step));
+            Training_Step(sample, Program_Rules(), pass, image, Rate_At(step));
             upper_on += On_Fraction(*sample.layers[pass + 1]) / sampled_steps;
         }
     }
 
-    Test_Network network = Copy_Network(warmed.network, variant);
-    Set_Random_State(warmed.random_state);
     int32_t step = warm_up_steps;
-    for (auto _ : state) {
-        Training_Step(network, rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step), Row_Order_Of_Step(step));
-        ++step;
+    if (rules == nullptr) {
+        Plain_Network network = Plain_Copy(warmed.network);
+        Set_Random_State(warmed.random_state);
+        for (auto _ : state) {
+            Plain_Training_Step(network, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
+            ++step;
+        }
+    } else {
+        Test_Network network = Copy_Network(warmed.network);
+        Set_Random_State(warmed.random_state);
+        for (auto _ : state) {
+            Training_Step(network, *rules, pass, Digit_Patterns()[step % pattern_count], Rate_At(step));
+            ++step;
+        }
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["image_on"] = image_on;
@@ -129,59 +140,8 @@ const std::vector<Network_Size>& Sizes() {
     return sizes;
 }
 
-// What reading the weights costs by itself, for the 784 × 500 connection
-// that pass 0 of the 784-500-500 network trains: Sum_Listed_Weights over
-// every row, the rows taken from alternate ends in turn as Learn_From_Sample
-// does, for a random sixth of the upper neurons (as many as are on in that
-// pass) or for all of them. bytes_per_second counts the cache lines that
-// hold a listed weight.
-void Time_Matrix_Read(benchmark::State& state, bool sixth) {
-    Set_Random_State(1);
-    const Test_Network network = Make_Network({{28, 28}, {25, 20}});
-    const Layer_Connection& connection = *network.connections[0];
-    const int32_t lower_count = connection.Lower_Count();
-    const int32_t upper_count = connection.Upper_Count();
-    std::vector<std::vector<int32_t>> lists(pattern_count);
-    uint32_t seed = 12345;
-    for (std::vector<int32_t>& listed : lists)
-        for (int32_t u = 0; u < upper_count; ++u) {
-            seed = seed * 1664525u + 1013904223u;
-            if (!sixth || (seed >> 8) % 6 == 0) listed.push_back(u);
-        }
-    std::vector<const Weight_Cell*> forwards;
-    for (int32_t l = 0; l < lower_count; ++l) forwards.push_back(connection.weights[l]);
-    const std::vector<const Weight_Cell*> backwards(forwards.rbegin(), forwards.rend());
-    // The bytes each list makes a pass read.
-    std::vector<int64_t> list_bytes;
-    for (const std::vector<int32_t>& listed : lists) {
-        int64_t bytes = 0;
-        for (const Weight_Cell* row : forwards) {
-            uintptr_t last_line = 0;
-            for (int32_t u : listed) {
-                const uintptr_t line = reinterpret_cast<uintptr_t>(&row[u].weight) / 64;
-                bytes += line != last_line ? 64 : 0;
-                last_line = line;
-            }
-        }
-        list_bytes.push_back(bytes);
-    }
-    std::vector<double> sums(static_cast<size_t>(lower_count));
-    int64_t bytes = 0;
-    int64_t pass = 0;
-    for (auto _ : state) {
-        const std::vector<const Weight_Cell*>& rows = pass % 2 == 0 ? forwards : backwards;
-        const size_t list = static_cast<size_t>(pass % pattern_count);
-        Sum_Listed_Weights(rows.data(), rows.size(), lists[list].data(), lists[list].size(), sums.data());
-        benchmark::DoNotOptimize(sums.data());
-        benchmark::ClobberMemory();
-        bytes += list_bytes[list];
-        ++pass;
-    }
-    state.SetBytesProcessed(bytes);
-}
-
 // The console report, then a table of the program's images per second as a
-// multiple of the reference's for each network and pass (the median where
+// multiple of the plain loops' for each network and pass (the median where
 // the runs are repeated).
 class Side_By_Side_Reporter : public benchmark::ConsoleReporter {
 public:
@@ -202,18 +162,17 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-34s %10s %13s %13s %10s %8s %10s\n", "training step (images/s)", "reference",
-                    "step_by_step", "program_rows", "program", "ratio", "rows ratio");
+        std::printf("\n%-34s %10s %13s %10s %8s\n", "training step (images/s)", "plain", "step_by_step",
+                    "program", "ratio");
         for (const auto& [step, by_rules] : rates) {
             auto rate = [&by_rules](const char* name) {
                 const auto found = by_rules.find(name);
                 return found != by_rules.end() ? found->second : 0.0;
             };
-            const double reference = rate("reference");
-            if (reference <= 0) continue;
-            std::printf("%-34s %10.1f %13.1f %13.1f %10.1f %7.2fx %9.2fx\n", step.c_str(), reference,
-                        rate("step_by_step"), rate("program_rows"), rate("program"), rate("program") / reference,
-                        rate("program_rows") / reference);
+            const double plain = rate("plain");
+            if (plain <= 0) continue;
+            std::printf("%-34s %10.1f %13.1f %10.1f %7.2fx\n", step.c_str(), plain, rate("step_by_step"),
+                        rate("program"), rate("program") / plain);
         }
     }
 
@@ -224,43 +183,27 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    static const Rule_Set reference = Reference_Rules();
     static const Rule_Set step_by_step = Program_Rules_Step_By_Step();
     static const Rule_Set program = Program_Rules();
     struct Contender {
         const char* name;
-        const Rule_Set* rules;
-        bool by_rows;  // the weights as rows of cells alone
+        const Rule_Set* rules;  // null: the plain loops
     };
-    // The reference writes each weight it changes with Set_Weight, into the
-    // cells alone; the program keeps the layout it chooses for the size, and
-    // "program_rows" the cells alone (the program before the copy by column).
-    const Contender contenders[] = {{"reference", &reference, true},
-                                    {"step_by_step", &step_by_step, false},
-                                    {"program", &program, false},
-                                    {"program_rows", &program, true}};
+    const Contender contenders[] = {{"plain", nullptr}, {"step_by_step", &step_by_step}, {"program", &program}};
     for (const Network_Size& size : Sizes()) {
         for (int32_t pass = 0; pass <= 1; ++pass) {
-            const int64_t lower_count = int64_t{size.shapes[pass].width} * size.shapes[pass].height;
-            const int64_t upper_count = int64_t{size.shapes[pass + 1].width} * size.shapes[pass + 1].height;
             for (const Contender& contender : contenders) {
                 const std::string name =
                     std::string("training_step/") + size.name + "/pass_" + std::to_string(pass) + "/" + contender.name;
-                Rule_Variant variant = Program_Variant(lower_count, upper_count);
-                if (contender.by_rows) variant.layout = Weight_Layout::rows;
                 const Rule_Set* chosen = contender.rules;
                 benchmark::RegisterBenchmark(name.c_str(),
-                                             [&size, pass, chosen, variant](benchmark::State& state) {
-                                                 Time_Training_Step(state, size, pass, *chosen, variant);
+                                             [&size, pass, chosen](benchmark::State& state) {
+                                                 Time_Training_Step(state, size, pass, chosen);
                                              })
                     ->Unit(benchmark::kMicrosecond);
             }
         }
     }
-    for (const bool sixth : {true, false})
-        benchmark::RegisterBenchmark(sixth ? "matrix_read/784x500/sixth_of_columns" : "matrix_read/784x500/all_columns",
-                                     [sixth](benchmark::State& state) { Time_Matrix_Read(state, sixth); })
-            ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     Side_By_Side_Reporter reporter;

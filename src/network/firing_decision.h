@@ -7,13 +7,19 @@
 // leaves no doubt: the probability grows with the sum, so a small table of
 // it at evenly spaced sums brackets the probability of any sum between two
 // of them, and only a draw whose fraction falls within that bracket (or a
-// sum that is not a number) needs the probability itself. The decision is
+// sum that is not a number) needs the probability itself. The table holds,
+// for each stretch of sums between two points, the draws below which the
+// neuron surely fires and from which it surely does not; the decision is
 // therefore always the rule's own.
 #pragma once
 
 #include "network/neuron_layer.h"
 
-Neuron_State Fires(double sum, int draw);
+#include <cstddef>
+
+// states[k] = the decision for sums[k] and draws[k], for k from 0 to
+// count - 1.
+void Fire_All(const double* sums, const int* draws, size_t count, Neuron_State* states);
 
 // The table's points: every 1/64 from -16 to 16.
 inline constexpr double Tabled_Lowest_Sum = -16;

@@ -8,17 +8,31 @@
 #include <cstdlib>
 #include <cstring>
 
-Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count) {
-    // The copy by column made training faster at every size measured, from
-    // 784-100-64 to 784-1000-1000 (BENCHMARKS.md), so every connection
-    // keeps one; the sizes are there for the memory check to ask.
-    (void)lower_count;
-    (void)upper_count;
-    return Weight_Layout::rows_and_columns;
+namespace {
+
+constexpr size_t line_bytes = 64;
+
+// The number of items of a row or column that fills whole cache lines.
+template <typename Item>
+size_t Whole_Lines(size_t count) {
+    constexpr size_t per_line = line_bytes / sizeof(Item);
+    return (count + per_line - 1) / per_line * per_line;
 }
 
+// Room for count items starting on a cache line: the storage, and where in
+// it the first item lies.
+template <typename Item>
+Item* Line_Aligned(std::unique_ptr<Item[]>& storage, size_t count) {
+    constexpr size_t per_line = line_bytes / sizeof(Item);
+    storage = std::make_unique<Item[]>(count + per_line);
+    const uintptr_t address = reinterpret_cast<uintptr_t>(storage.get());
+    return storage.get() + (line_bytes - address % line_bytes) % line_bytes / sizeof(Item);
+}
+
+}  // namespace
+
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
-    weights.rows.reset();
+    weights.storage.reset();
     row_may_be_non_finite.reset();
     column_storage.reset();
     columns = nullptr;
@@ -28,11 +42,11 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
     kernel_set = Widest_Kernel_Set();
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
-    weights.rows = std::make_unique<std::unique_ptr<Weight_Cell[]>[]>(static_cast<size_t>(lower_count));
+    weights.stride = Whole_Lines<Weight_Cell>(static_cast<size_t>(upper_count));
+    weights.cells = Line_Aligned(weights.storage, static_cast<size_t>(lower_count) * weights.stride);
     weights.written_in = std::make_unique<uint64_t[]>(static_cast<size_t>(lower_count));
     row_may_be_non_finite = std::make_unique<bool[]>(static_cast<size_t>(lower_count));
     for (int32_t l = 0; l < lower_count; ++l) {
-        weights.rows[l] = std::make_unique<Weight_Cell[]>(static_cast<size_t>(upper_count));
         Weight_Cell* row = weights.Writable(l);
         if (upper_count > 0) {
             // The scale is the square root of the mean of the two counts,
@@ -42,7 +56,7 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
                 row[u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
         }
     }
-    if (Default_Weight_Layout(lower_count, upper_count) == Weight_Layout::rows_and_columns) Make_Columns();
+    Make_Columns();
     panel = std::make_unique<On_Screen_Object_Bitmap[]>(1);
     panel[0].Setup(lower_count, upper_count);
 }
@@ -50,28 +64,17 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
 void Layer_Connection::Make_Columns() {
     const size_t lower_count = static_cast<size_t>(Lower_Count());
     const size_t upper_count = static_cast<size_t>(Upper_Count());
-    // Columns of a multiple of eight doubles start on a cache line when the
-    // first one does: room for the first to be moved up to one.
-    constexpr size_t line_doubles = 64 / sizeof(double);
-    column_storage = std::make_unique<double[]>(lower_count * upper_count + line_doubles);
-    const uintptr_t address = reinterpret_cast<uintptr_t>(column_storage.get());
-    columns = column_storage.get() + (64 - address % 64) % 64 / sizeof(double);
+    column_stride = Whole_Lines<double>(lower_count);
+    columns = Line_Aligned(column_storage, upper_count * column_stride);
     for (size_t l = 0; l < lower_count; ++l) {
         const Weight_Cell* row = weights[static_cast<int32_t>(l)];
-        for (size_t u = 0; u < upper_count; ++u) columns[u * lower_count + l] = row[u].weight;
+        for (size_t u = 0; u < upper_count; ++u) columns[u * column_stride + l] = row[u].weight;
     }
 }
 
-void Layer_Connection::Use_Layout(Weight_Layout layout) {
-    if (layout == Layout()) return;
-    column_storage.reset();
-    columns = nullptr;
-    if (layout == Weight_Layout::rows_and_columns) Make_Columns();
-    Check_Bookkeeping();
-}
-
 void Layer_Connection::Destroy() {
-    weights.rows.reset();
+    weights.storage.reset();
+    weights.cells = nullptr;
     weights.written_in.reset();
     row_may_be_non_finite.reset();
     column_storage.reset();
@@ -99,7 +102,7 @@ void Layer_Connection::Check_Bookkeeping() const {
                              weight);
                 std::abort();
             }
-            if (columns != nullptr && std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
+            if (std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
                 std::fprintf(stderr, "layer connection: weight [%d][%d] is %.17g, but %.17g in its column\n", l, u,
                              weight, Column(u)[l]);
                 std::abort();

@@ -11,8 +11,9 @@
 #include <vector>
 
 // Builds with checks, the debug and sanitizer builds, verify after every
-// change of the weights that what the connection keeps beside the cells
-// matches them, and abort if it does not.
+// change of the weights that what the connection keeps beside the cells (the
+// copy by column, the rows marked as possibly not finite) matches them, and
+// abort if it does not.
 #if !defined(NDEBUG) || defined(LAYERDREAM_CHECKS)
 #define LAYERDREAM_CHECK_WEIGHTS 1
 #endif
@@ -25,46 +26,32 @@
 // results to the last bit.
 enum class Kernel_Set : uint8_t { plain, sse2, avx2 };
 
+// One weight where it lies in its row: the cells of a row are the row's
+// weights side by side, 8 bytes each.
 struct Weight_Cell {
     double weight = -0.088;
-    double spare = 0.0;  // never read
 };
 
 // The firing probability of a neuron whose input sum is sum:
 // 1 / (1 + 2.71828182^-sum), with that base rather than e itself.
 double Firing_Probability(double sum);
 
-// How a connection keeps its weights: as rows of cells alone, or also as a
-// copy by column, one array of L doubles for each upper neuron, equal to the
-// cells bit for bit. Summing a lower neuron over the upper neurons that are
-// on then reads those few columns whole instead of scattered cells of every
-// row, at 8 more bytes per weight.
-enum class Weight_Layout : uint8_t { rows, rows_and_columns };
-
-// The layout Create gives a connection of that size.
-Weight_Layout Default_Weight_Layout(int64_t lower_count, int64_t upper_count);
-
-// The order in which Learn_From_Sample visits the rows of lower neurons that
-// are off; the results are the same either way. Alternating it between
-// training steps finds the rows the previous step read last still in the
-// cache.
-enum class Row_Order : uint8_t { ascending, descending };
-
 // The matrix as rows of cells: weights[l][u].weight joins lower neuron l to
 // upper neuron u. Anyone may read the cells this way; only the connection's
 // own operations write them (Set_Weight for everyone else), so that nothing
 // it keeps beside the cells can fall out of step with them.
+//
+// The rows lie one after the other in one block, each starting on a cache
+// line (a row of U cells takes U rounded up to a multiple of 8).
 //
 // The rows also say when each was last written, so that the picture of the
 // weights is redrawn only where they changed: every write of a row goes
 // through Writable, which stamps the row with the current version.
 class Weight_Rows {
 public:
-    const Weight_Cell* operator[](int32_t l) const { return rows[l].get(); }
-    explicit operator bool() const { return rows != nullptr; }
+    const Weight_Cell* operator[](int32_t l) const { return cells + static_cast<size_t>(l) * stride; }
+    explicit operator bool() const { return storage != nullptr; }
 
-    // The version the next writes are stamped with.
-    uint64_t Version() const { return version; }
     // The version row l was last written in.
     uint64_t Written_In(int32_t l) const { return written_in[l]; }
     // Starts a new version: writes from now on are told apart from earlier
@@ -75,10 +62,12 @@ private:
     friend struct Layer_Connection;
     Weight_Cell* Writable(int32_t l) {
         written_in[l] = version;
-        return rows[l].get();
+        return cells + static_cast<size_t>(l) * stride;
     }
-    std::unique_ptr<std::unique_ptr<Weight_Cell[]>[]> rows;  // owned
-    std::unique_ptr<uint64_t[]> written_in;                  // per row
+    std::unique_ptr<Weight_Cell[]> storage;  // owned; cells points into it
+    Weight_Cell* cells = nullptr;
+    size_t stride = 0;                       // cells from one row to the next
+    std::unique_ptr<uint64_t[]> written_in;  // per row
     uint64_t version = 1;
 };
 
@@ -103,11 +92,8 @@ struct Layer_Connection {
     // The learning half of a training step, once the upper layer holds its
     // sample: Update_Positive, Sample_Down and Update_Negative with the same
     // rate, giving the same weights, states and draws as the three in a row
-    // with less memory traffic. With the rows alone each row is taken
-    // through all three while it is in the cache, the rows of lower neurons
-    // that are off in the given order (which decides nothing else); with a
-    // copy by column those rows are not visited and the order is not used.
-    void Learn_From_Sample(double learning_rate, Row_Order order);
+    // with less memory traffic (learn_from_sample.cpp).
+    void Learn_From_Sample(double learning_rate);
 
     // Writes one weight and keeps the rules' bookkeeping true: the only way
     // to change a weight from outside the rules.
@@ -117,9 +103,6 @@ struct Layer_Connection {
     // it the widest set the processor has. False, and no change, if the
     // processor lacks the set.
     bool Use_Kernel_Set(Kernel_Set set);
-    // Keeps the weights in that layout from now on, making or releasing the
-    // copy by column; Create chooses Default_Weight_Layout.
-    void Use_Layout(Weight_Layout layout);
 
     int32_t Lower_Count() const { return lower != nullptr ? lower->Neuron_Count() : 0; }
     int32_t Upper_Count() const { return upper != nullptr ? upper->Neuron_Count() : 0; }
@@ -134,40 +117,38 @@ struct Layer_Connection {
     // that does hold one is marked.
     bool Row_May_Be_Non_Finite(int32_t l) const { return row_may_be_non_finite[l]; }
     Kernel_Set Kernels() const { return kernel_set; }
-    Weight_Layout Layout() const { return columns != nullptr ? Weight_Layout::rows_and_columns : Weight_Layout::rows; }
-    // Column u of the copy by column: entry l is weights[l][u].weight. Only
-    // in the layout with columns.
-    const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * Lower_Count(); }
+    // Column u of the copy by column: entry l is weights[l][u].weight.
+    const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * column_stride; }
 
 private:
     std::unique_ptr<bool[]> row_may_be_non_finite;
     Kernel_Set kernel_set = Kernel_Set::plain;
-    // The copy by column, column after column, each starting on a cache
-    // line: columns points into column_storage. Null in the rows layout.
+    // The copy of the weights by column, one array of L doubles for each
+    // upper neuron, equal to the cells bit for bit: summing a lower neuron
+    // over the upper neurons that are on reads those few columns whole
+    // instead of scattered cells of every row. Column after column, each
+    // starting on a cache line (L doubles rounded up to a multiple of 8):
+    // columns points into column_storage.
     std::unique_ptr<double[]> column_storage;
     double* columns = nullptr;
+    size_t column_stride = 0;
 
     void Make_Columns();
-    void Sample_Down_By_Rows();
-    void Sample_Down_By_Columns();
-    void Learn_By_Rows(double learning_rate, Row_Order order);
-    void Learn_By_Columns(double learning_rate);
 
-    // Both updates: every weight whose two neurons are on, moved by the rule.
+    // Both updates on their own: every weight whose two neurons are on,
+    // moved by the rule.
     template <bool Positive>
     void Update_Pairs_On(double learning_rate);
-    // One update of the listed cells of row l; true if a changed weight came
-    // out infinite or not a number.
-    template <bool Positive>
-    bool Update_Cells(int32_t l, const int32_t* listed, size_t listed_count, double learning_rate);
-    // The positive update of the cells of rows on_before and the negative
-    // one of rows on_after (both ascending) over the listed upper neurons,
-    // a row in both read and written once.
-    void Update_Cells_Of_Both(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
-                              const int32_t* upper_on, size_t upper_on_count, double learning_rate);
-    // The same update of the listed entries of column u of the copy.
-    template <bool Positive>
-    void Update_Column(int32_t u, const int32_t* lower_listed, size_t lower_listed_count, double learning_rate);
+    // The positive update of the cells of the rows of the lower neurons
+    // on_before and the negative one of those on_after (both ascending), over
+    // the upper neurons that are on (gathered in the thread's scratch); a
+    // row in both takes both in one visit. Marks the rows that come to hold
+    // a weight that is not finite.
+    void Update_Rows_Of(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
+                        double learning_rate);
+    // The same update of the copy by column: the columns of the upper
+    // neurons that are on, at the lower neurons whose states are not 0.
+    void Update_Columns_Of(bool positive, const Neuron_State* lower_states, double learning_rate);
     // In builds with checks: aborts if the bookkeeping beside the cells does
     // not match them (a writer that forgot it).
     void Check_Bookkeeping() const;
@@ -175,6 +156,6 @@ private:
 
 inline void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
     weights.Writable(l)[u].weight = value;
-    if (columns != nullptr) columns[static_cast<size_t>(u) * Lower_Count() + l] = value;
+    columns[static_cast<size_t>(u) * column_stride + l] = value;
     if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
 }

@@ -14,117 +14,17 @@
 
 using namespace rules;
 
-// Update_Positive, Sample_Down and Update_Negative give row l results that
-// depend on nothing but that row, the upper states (which none of them
-// changes), lower neuron l's state before and after, and the l-th draw of
-// Sample_Down. So each row is taken through all three at once, while it is
-// in the cache: the positive update if lower neuron l is on, the sum and the
-// decision with the l-th draw, then the negative update if l has come out
-// on. The draws are all taken first, in ascending index, so the rows may be
-// visited in any order.
-//
-// A row with only finite weights before the positive update is summed over
-// the upper neurons that are on even if that update makes one of its weights
-// infinite or NaN: the update changes no other cell, so the products of the
-// neurons that are off are still ±0 and still change nothing.
-void Layer_Connection::Learn_From_Sample(double learning_rate, Row_Order order) {
-    if (Lower_Count() <= 0) return;
-    if (columns != nullptr)
-        Learn_By_Columns(learning_rate);
-    else
-        Learn_By_Rows(learning_rate, order);
-}
-
-void Layer_Connection::Learn_By_Rows(double learning_rate, Row_Order order) {
+// The three rules are taken one after the other, each over few cache lines:
+// the positive update of the rows of lower neurons that are on (which
+// Sample_Up has just read whole) and of the columns of upper neurons that are
+// on, each column added to the lower sums right after its update while it is
+// in the cache; the decisions, with Sample_Down's draws all taken first in
+// ascending index; then the negative update of the rows of lower neurons
+// that came out on, and of the same columns.
+void Layer_Connection::Learn_From_Sample(double learning_rate) {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
-    Scratch& scratch = Thread_Scratch();
-    // Both updates change the cells of the upper neurons that are on,
-    // whatever their states; with states of 0 and 1 those are also the only
-    // cells the sum of a row with finite weights needs.
-    const bool binary = Gather_Upper(*upper, scratch);
-    const Neuron_State* upper_states = scratch.upper_states.data();
-    const int32_t* upper_on = scratch.upper_on.data();
-    const size_t upper_on_count = scratch.upper_on.size();
-    std::vector<Neuron_State>& lower_states = scratch.lower_states;
-    Gather_States(*lower, lower_states);
-
-    Take_Draws(scratch.draws, lower_count);
-    const std::vector<int>& draws = scratch.draws;
-
-    // The rows of lower neurons that are on come first: Sample_Up has just
-    // read them whole. The others follow in the order asked for.
-    std::vector<int32_t>& visit_order = scratch.visit_order;
-    visit_order.clear();
-    for (int32_t l = 0; l < lower_count; ++l)
-        if (lower_states[l] != 0) visit_order.push_back(l);
-    const size_t on_count = visit_order.size();
-    for (int32_t k = 0; k < lower_count; ++k) {
-        const int32_t l = order == Row_Order::descending ? lower_count - 1 - k : k;
-        if (lower_states[l] == 0) visit_order.push_back(l);
-    }
-
-    // The rows go through in groups, whose sums are built side by side.
-    constexpr size_t group = 8;
-    auto visit_group = [&](const int32_t* group_rows, size_t count, bool lower_on) {
-        // Rows of lower neurons that are on are changed; the others only read.
-        bool quick[group];
-        Weight_Cell* changed_rows[group];
-        const Weight_Cell* read_rows[group];
-        double quick_sums[group];
-        size_t quick_count = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const int32_t l = group_rows[i];
-            quick[i] = binary && !row_may_be_non_finite[l];
-            if (!quick[i]) continue;
-            if (lower_on) changed_rows[quick_count] = weights.Writable(l);
-            read_rows[quick_count++] = weights[l];
-        }
-        bool quick_non_finite = false;
-        if (lower_on)
-            quick_non_finite = Update_Positive_And_Sum_Listed(changed_rows, quick_count, upper_on, upper_on_count,
-                                                              learning_rate, quick_sums);
-        else
-            Sum_Listed_Weights(read_rows, quick_count, upper_on, upper_on_count, quick_sums);
-
-        double sums[group];
-        for (size_t i = 0, q = 0; i < count; ++i) {
-            const int32_t l = group_rows[i];
-            if (quick[i]) {
-                sums[i] = quick_sums[q++];
-                if (quick_non_finite && Listed_Non_Finite(weights[l], upper_on, upper_on_count))
-                    row_may_be_non_finite[l] = true;
-            } else {
-                if (lower_on && Update_Listed_Positive(weights.Writable(l), upper_on, upper_on_count, learning_rate))
-                    row_may_be_non_finite[l] = true;
-                sums[i] = Full_Row_Sum(weights[l], upper_states, upper_count);
-            }
-        }
-        for (size_t i = 0; i < count; ++i) {
-            const int32_t l = group_rows[i];
-            lower_states[l] = Fires(sums[i], draws[l]);
-            if (lower_states[l] != 0 &&
-                Update_Listed_Negative(weights.Writable(l), upper_on, upper_on_count, learning_rate))
-                row_may_be_non_finite[l] = true;
-        }
-    };
-    for (size_t start = 0; start < on_count; start += group)
-        visit_group(visit_order.data() + start, std::min(group, on_count - start), true);
-    for (size_t start = on_count; start < visit_order.size(); start += group)
-        visit_group(visit_order.data() + start, std::min(group, visit_order.size() - start), false);
-    Scatter_States(*lower, lower_states.data());
-    Check_Bookkeeping();
-}
-
-// With a copy by column the three rules are taken one after the other, each
-// over few cache lines: the positive update of the rows of lower neurons that
-// are on (which Sample_Up has just read whole) and of the columns of upper
-// neurons that are on, each column added to the lower sums right after its
-// update while it is in the cache; the decisions; then the negative update
-// of the rows of lower neurons that came out on, and of the same columns.
-void Layer_Connection::Learn_By_Columns(double learning_rate) {
-    const int32_t lower_count = Lower_Count();
-    const int32_t upper_count = Upper_Count();
+    if (lower_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
     const bool binary = Gather_Upper(*upper, scratch);
     const Neuron_State* upper_states = scratch.upper_states.data();
@@ -138,9 +38,12 @@ void Layer_Connection::Learn_By_Columns(double learning_rate) {
     const int* draws = scratch.draws.data();
 
     // The rows summed in full: those that may hold a weight that is not
-    // finite before the positive update (one made so by it is still summed
-    // over the columns of the neurons that are on, as in Learn_By_Rows), and
-    // all of them when a state is neither 0 nor 1.
+    // finite before the positive update, and all of them when a state is
+    // neither 0 nor 1. A row whose weights were all finite before that
+    // update is summed over the columns of the neurons that are on even if
+    // the update makes one of its weights infinite or NaN: the update
+    // changes no other weight, so the products of the neurons that are off
+    // are still ±0 and still change nothing.
     std::vector<int32_t>& full_sum_rows = scratch.full_sum_rows;
     full_sum_rows.clear();
     for (int32_t l = 0; l < lower_count; ++l)
@@ -149,70 +52,33 @@ void Layer_Connection::Learn_By_Columns(double learning_rate) {
     // Nothing reads a row's cells between the two updates unless the row is
     // summed in full, so then the positive update of the cells waits for the
     // negative one and a row of a lower neuron on before and after is read
-    // and written once. Otherwise the rows are updated now, from the last
-    // down: Sample_Up has just read them in ascending order, so the last
-    // ones are the likeliest still in the cache.
+    // and written once. Otherwise the rows are updated now.
+    const std::vector<int32_t> none;
     const bool cells_at_the_end = full_sum_rows.empty();
-    if (!cells_at_the_end) {
-        for (size_t k = lower_on.size(); k-- > 0;) {
-            const int32_t l = lower_on[k];
-            if (Update_Cells<true>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
-        }
-    }
+    if (!cells_at_the_end) Update_Rows_Of(lower_on, none, learning_rate);
 
     scratch.sums.assign(static_cast<size_t>(lower_count), 0.0);
     double* sums = scratch.sums.data();
-    constexpr size_t group = 4;
-    for (size_t start = 0; start < upper_on_count; start += group) {
-        const size_t count = std::min(group, upper_on_count - start);
-        const double* group_columns[group];
-        for (size_t k = 0; k < count; ++k) {
-            Update_Column<true>(upper_on[start + k], lower_on.data(), lower_on.size(), learning_rate);
-            group_columns[k] = Column(upper_on[start + k]);
-        }
-        if (binary) Add_Columns(kernel_set, group_columns, count, lower_count, sums);
+    if (binary) {
+        // Each column is updated where the lower neuron is on and added to
+        // the sums in the same pass, while it is in the cache.
+        Mask_On(lower_states, lower_count, scratch.masks);
+        std::vector<double*>& changed = scratch.changed_columns;
+        changed.clear();
+        for (size_t k = 0; k < upper_on_count; ++k)
+            changed.push_back(columns + static_cast<size_t>(upper_on[k]) * column_stride);
+        Update_Positive_And_Add_Columns(kernel_set, changed.data(), changed.size(), lower_count, scratch.masks.data(),
+                                        learning_rate, sums);
+    } else {
+        Update_Columns_Of(true, lower_states, learning_rate);
     }
     for (const int32_t l : full_sum_rows) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
 
     std::vector<int32_t>& on_after = scratch.lower_on_after;
-    on_after.clear();
-    for (int32_t l = 0; l < lower_count; ++l) {
-        lower_states[l] = Fires(sums[l], draws[l]);
-        if (lower_states[l] != 0) on_after.push_back(l);
-    }
-    // The columns from the last one back, while those summed last are still
-    // in the cache, then the rows.
-    for (size_t k = upper_on_count; k-- > 0;)
-        Update_Column<false>(upper_on[k], on_after.data(), on_after.size(), learning_rate);
-    if (cells_at_the_end)
-        Update_Cells_Of_Both(lower_on, on_after, upper_on, upper_on_count, learning_rate);
-    else
-        for (const int32_t l : on_after)
-            if (Update_Cells<false>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
+    Fire_All(sums, draws, static_cast<size_t>(lower_count), lower_states);
+    List_On(scratch.lower_states, on_after);
+    Update_Columns_Of(false, lower_states, learning_rate);
+    Update_Rows_Of(cells_at_the_end ? lower_on : none, on_after, learning_rate);
     Scatter_States(*lower, lower_states);
     Check_Bookkeeping();
-}
-
-// The positive update of the rows of the lower neurons on before and the
-// negative update of those on after, both lists ascending, each row visited
-// once.
-void Layer_Connection::Update_Cells_Of_Both(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
-                                            const int32_t* upper_on, size_t upper_on_count, double learning_rate) {
-    size_t b = 0, a = 0;
-    while (b < on_before.size() || a < on_after.size()) {
-        const int32_t before = b < on_before.size() ? on_before[b] : INT32_MAX;
-        const int32_t after = a < on_after.size() ? on_after[a] : INT32_MAX;
-        const int32_t l = std::min(before, after);
-        Weight_Cell* row = weights.Writable(l);
-        bool non_finite;
-        if (before == after)
-            non_finite = Update_Listed_Both(row, upper_on, upper_on_count, learning_rate);
-        else if (before < after)
-            non_finite = Update_Listed_Positive(row, upper_on, upper_on_count, learning_rate);
-        else
-            non_finite = Update_Listed_Negative(row, upper_on, upper_on_count, learning_rate);
-        if (non_finite) row_may_be_non_finite[l] = true;
-        b += before == l;
-        a += after == l;
-    }
 }

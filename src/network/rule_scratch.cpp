@@ -34,15 +34,17 @@ bool Gather_Upper(const Neuron_Layer& upper, Scratch& scratch) {
 }
 
 void Fire_Layer(Neuron_Layer& layer, const double* sums) {
-    for (int32_t x = 0; x < layer.width; ++x) {
-        Neuron_State* column = layer.columns[x].get();
-        for (int32_t y = 0; y < layer.height; ++y) column[y] = Fires(*sums++, Draw_Random());
-    }
+    Scratch& scratch = Thread_Scratch();
+    const int32_t count = layer.Neuron_Count();
+    Take_Draws(scratch.draws, count);
+    scratch.fired.resize(static_cast<size_t>(count));
+    Fire_All(sums, scratch.draws.data(), scratch.draws.size(), scratch.fired.data());
+    Scatter_States(layer, scratch.fired.data());
 }
 
 void Take_Draws(std::vector<int>& draws, int32_t count) {
     draws.resize(static_cast<size_t>(count));
-    for (int& draw : draws) draw = Draw_Random();
+    Draw_Randoms(draws.data(), draws.size());
 }
 
 void Scatter_States(Neuron_Layer& layer, const Neuron_State* states) {
@@ -62,6 +64,11 @@ void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on) 
     on.clear();
     for (size_t n = 0; n < states.size(); ++n)
         if (states[n] != 0) on.push_back(static_cast<int32_t>(n));
+}
+
+void Mask_On(const Neuron_State* states, int32_t count, std::vector<uint64_t>& masks) {
+    masks.resize(static_cast<size_t>(count));
+    for (int32_t n = 0; n < count; ++n) masks[n] = states[n] != 0 ? ~uint64_t{0} : 0;
 }
 
 void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums) {

@@ -26,22 +26,23 @@ struct Scratch {
     std::vector<double> sums;
     // Sample_Up: the rows that can change an upper sum, in ascending index.
     std::vector<Row_Term> up_terms;
-    // Sample_Down: the rows summed over the upper neurons that are on, their
-    // lower neurons and their sums.
-    std::vector<const Weight_Cell*> listed_rows;
-    std::vector<int32_t> listed_row_neurons;
-    std::vector<double> listed_row_sums;
-    // Sample_Down and Learn_From_Sample with a copy by column: the columns
-    // of the upper neurons that are on.
-    std::vector<const double*> summed_columns;
-    // Learn_From_Sample: the lower neurons in the order their rows are
-    // visited, those whose rows are summed in full, and those on after
-    // Sample_Down.
-    std::vector<int32_t> visit_order;
+    // Learn_From_Sample: the lower neurons whose rows are summed in full, and
+    // those on after its sampling.
     std::vector<int32_t> full_sum_rows;
     std::vector<int32_t> lower_on_after;
-    // The draws of a pass taken before its decisions, by target neuron.
+    // The updates: which positions of a row or column change (Mask_On), the
+    // rows or columns changed, each row's update, and the kernels' working.
+    std::vector<uint64_t> masks;
+    std::vector<Weight_Cell*> changed_rows;
+    std::vector<Weight_Update> row_updates;
+    std::vector<int32_t> changed_row_neurons;
+    std::vector<uint8_t> changed_row_non_finite;
+    std::vector<double*> changed_columns;
+    std::vector<int32_t> positions;
+    // The draws of a pass taken before its decisions, by target neuron, and
+    // the states they give.
     std::vector<int> draws;
+    std::vector<Neuron_State> fired;
 };
 
 // The calling thread's storage (the rules run on the training thread).
@@ -72,6 +73,10 @@ double Full_Row_Sum(const Weight_Cell* row, const Neuron_State* upper_states, in
 
 // The indices of the neurons whose state is not 0, in ascending order.
 void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on);
+
+// masks[n] = all ones for the neurons whose state is not 0, 0 for the others:
+// the positions an update changes.
+void Mask_On(const Neuron_State* states, int32_t count, std::vector<uint64_t>& masks);
 
 // sums[l] = the sum of the listed columns' entries l, added from 0 in the
 // order of the list, for every lower neuron l.

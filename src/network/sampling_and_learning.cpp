@@ -13,21 +13,18 @@
 //   0 × w is NaN; row_may_be_non_finite says which rows those are.
 // - Sample_Up builds all upper sums together, row by row, so the matrix is
 //   read in memory order; each sum still receives its terms in ascending
-//   lower index. Sample_Down, where the connection keeps a copy of the
-//   weights by column, builds all lower sums together from the columns of
-//   the upper neurons that are on, in ascending order; with the rows alone
-//   it works on several lower sums at once over the scattered cells of
-//   those neurons.
+//   lower index. Sample_Down builds all lower sums together from the copy of
+//   the weights by column: the columns of the upper neurons that are on,
+//   added whole in ascending upper index.
 // - The firing probability does not depend on the draw, so all sums are
 //   built first and the draws are then taken in ascending target index;
 //   where the draw leaves no doubt about the outcome, the probability itself
-//   is not computed (Fires).
+//   is not computed (Fire_All).
 // - The updates change only cells of pairs that are both on, and each weight
 //   at most once, so the rows may be visited in any order.
 // - Learn_From_Sample, the worker's learning half of a training step, runs
 //   the positive update, Sample_Down and the negative update over the copy
-//   by column and the rows that change (Learn_By_Columns); with the rows
-//   alone it takes each row through all three in one visit (Learn_By_Rows).
+//   by column and the rows that change (learn_from_sample.cpp).
 #include "network/layer_connection.h"
 
 #include "network/firing_decision.h"
@@ -74,21 +71,14 @@ void Layer_Connection::Sample_Up() {
     Fire_Layer(*upper, scratch.sums.data());
 }
 
-void Layer_Connection::Sample_Down() {
-    if (Lower_Count() <= 0) return;
-    if (columns != nullptr)
-        Sample_Down_By_Columns();
-    else
-        Sample_Down_By_Rows();
-}
-
 // With states of 0 and 1, each lower sum is the sum of the weights of the
 // upper neurons that are on, in ascending upper index: those columns added
 // whole, element by element. Rows that may hold a weight that is not finite,
 // and every row when a state is neither 0 nor 1, are summed in full.
-void Layer_Connection::Sample_Down_By_Columns() {
+void Layer_Connection::Sample_Down() {
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
+    if (lower_count <= 0) return;
     Scratch& scratch = Thread_Scratch();
     const bool binary = Gather_Upper(*upper, scratch);
     const Neuron_State* upper_states = scratch.upper_states.data();
@@ -100,101 +90,72 @@ void Layer_Connection::Sample_Down_By_Columns() {
     Fire_Layer(*lower, sums);
 }
 
-// Each lower sum over the upper neurons that are on, a few rows side by
-// side, the scattered cells of the listed neurons one at a time.
-void Layer_Connection::Sample_Down_By_Rows() {
-    const int32_t lower_count = Lower_Count();
-    const int32_t upper_count = Upper_Count();
+void Layer_Connection::Update_Rows_Of(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
+                                      double learning_rate) {
+    if (on_before.empty() && on_after.empty()) return;
     Scratch& scratch = Thread_Scratch();
-    // With states of 0 and 1 the upper neurons that are on are the only ones
-    // that add anything to a row with finite weights.
-    const bool binary = Gather_Upper(*upper, scratch);
-    const Neuron_State* upper_states = scratch.upper_states.data();
-    scratch.sums.resize(static_cast<size_t>(lower_count));
-    double* sums = scratch.sums.data();
-
-    // The rows of lower neurons that are on come first: in training they have
-    // just been read by Sample_Up and Update_Positive and are still in the
-    // cache. The order of the rows changes nothing but the memory traffic.
-    Gather_States(*lower, scratch.lower_states);
-    const Neuron_State* lower_states = scratch.lower_states.data();
-    std::vector<const Weight_Cell*>& rows = scratch.listed_rows;
-    std::vector<int32_t>& neurons = scratch.listed_row_neurons;
+    const int32_t upper_count = Upper_Count();
+    Mask_On(scratch.upper_states.data(), upper_count, scratch.masks);
+    std::vector<Weight_Cell*>& rows = scratch.changed_rows;
+    std::vector<Weight_Update>& updates = scratch.row_updates;
+    std::vector<int32_t>& neurons = scratch.changed_row_neurons;
     rows.clear();
+    updates.clear();
     neurons.clear();
-    for (const bool on : {true, false}) {
-        for (int32_t l = 0; l < lower_count; ++l) {
-            if ((lower_states[l] != 0) != on) continue;
-            if (binary && !row_may_be_non_finite[l]) {
-                rows.push_back(weights[l]);
-                neurons.push_back(l);
-            } else {
-                sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
-            }
-        }
+    size_t b = 0, a = 0;
+    while (b < on_before.size() || a < on_after.size()) {
+        const int32_t before = b < on_before.size() ? on_before[b] : INT32_MAX;
+        const int32_t after = a < on_after.size() ? on_after[a] : INT32_MAX;
+        const int32_t l = std::min(before, after);
+        rows.push_back(weights.Writable(l));
+        updates.push_back(before == after  ? Weight_Update::both
+                          : before < after ? Weight_Update::positive
+                                           : Weight_Update::negative);
+        neurons.push_back(l);
+        b += before == l;
+        a += after == l;
     }
-    scratch.listed_row_sums.resize(rows.size());
-    Sum_Listed_Weights(rows.data(), rows.size(), scratch.upper_on.data(), scratch.upper_on.size(),
-                       scratch.listed_row_sums.data());
-    for (size_t i = 0; i < rows.size(); ++i) sums[neurons[i]] = scratch.listed_row_sums[i];
-
-    Fire_Layer(*lower, sums);
+    scratch.changed_row_non_finite.resize(rows.size());
+    scratch.positions.resize(static_cast<size_t>(upper_count));
+    Update_Rows(kernel_set, rows.data(), updates.data(), rows.size(), upper_count, scratch.masks.data(),
+                learning_rate, scratch.positions.data(), scratch.changed_row_non_finite.data());
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (scratch.changed_row_non_finite[r] != 0) row_may_be_non_finite[neurons[r]] = true;
 }
 
-template <bool Positive>
-bool Layer_Connection::Update_Cells(int32_t l, const int32_t* listed, size_t listed_count, double learning_rate) {
-    Weight_Cell* row = weights.Writable(l);
-    return Positive ? Update_Listed_Positive(row, listed, listed_count, learning_rate)
-                    : Update_Listed_Negative(row, listed, listed_count, learning_rate);
-}
-
-// The copy by column is updated where it lies, column by column over the
-// listed lower neurons, rather than beside each row's cells, where every
-// cell's entry would be in another column and on another page.
-template <bool Positive>
-void Layer_Connection::Update_Column(int32_t u, const int32_t* lower_listed, size_t lower_listed_count,
-                                     double learning_rate) {
-    double* column = columns + static_cast<size_t>(u) * Lower_Count();
-    if (Positive)
-        Update_Column_Positive(column, lower_listed, lower_listed_count, learning_rate);
-    else
-        Update_Column_Negative(column, lower_listed, lower_listed_count, learning_rate);
+// The copy by column is updated where it lies, column by column, rather
+// than beside each row's cells, where every cell's entry would be in another
+// column and on another page. The columns go from the last one back: in
+// training those summed last are the likeliest still in the cache.
+void Layer_Connection::Update_Columns_Of(bool positive, const Neuron_State* lower_states, double learning_rate) {
+    Scratch& scratch = Thread_Scratch();
+    const int32_t lower_count = Lower_Count();
+    Mask_On(lower_states, lower_count, scratch.masks);
+    std::vector<double*>& changed = scratch.changed_columns;
+    changed.clear();
+    for (size_t k = scratch.upper_on.size(); k-- > 0;)
+        changed.push_back(columns + static_cast<size_t>(scratch.upper_on[k]) * column_stride);
+    scratch.positions.resize(static_cast<size_t>(lower_count));
+    Update_Columns(kernel_set, positive ? Weight_Update::positive : Weight_Update::negative, changed.data(),
+                   changed.size(), lower_count, scratch.masks.data(), learning_rate, scratch.positions.data());
 }
 
 // Each pair's weight changes at most once and depends on nothing but itself,
-// so the rows are taken in any order and only the cells of upper neurons
-// that are on are visited.
+// so the rows and columns are taken in any order and only the cells and
+// entries of pairs that are both on are changed.
 template <bool Positive>
 void Layer_Connection::Update_Pairs_On(double learning_rate) {
-    const int32_t lower_count = Lower_Count();
     Scratch& scratch = Thread_Scratch();
     Gather_Upper(*upper, scratch);
     if (scratch.upper_on.empty()) return;
     Gather_States(*lower, scratch.lower_states);
-    const int32_t* upper_on = scratch.upper_on.data();
-    const size_t upper_on_count = scratch.upper_on.size();
-    for (int32_t k = 0; k < lower_count; ++k) {
-        // The negative update follows Sample_Down in training, which reads the
-        // rows in ascending order: from the last row down, those it read last
-        // are the ones still in the cache.
-        const int32_t l = Positive ? k : lower_count - 1 - k;
-        if (scratch.lower_states[l] == 0) continue;
-        if (Update_Cells<Positive>(l, upper_on, upper_on_count, learning_rate)) row_may_be_non_finite[l] = true;
-    }
-    if (columns != nullptr) {
-        List_On(scratch.lower_states, scratch.lower_on);
-        for (const int32_t u : scratch.upper_on)
-            Update_Column<Positive>(u, scratch.lower_on.data(), scratch.lower_on.size(), learning_rate);
-    }
+    List_On(scratch.lower_states, scratch.lower_on);
+    const std::vector<int32_t> none;
+    Update_Rows_Of(Positive ? scratch.lower_on : none, Positive ? none : scratch.lower_on, learning_rate);
+    Update_Columns_Of(Positive, scratch.lower_states.data(), learning_rate);
     Check_Bookkeeping();
 }
 
 void Layer_Connection::Update_Positive(double learning_rate) { Update_Pairs_On<true>(learning_rate); }
 
 void Layer_Connection::Update_Negative(double learning_rate) { Update_Pairs_On<false>(learning_rate); }
-
-// The learning half (learn_from_sample.cpp) takes both updates of cells and columns.
-template bool Layer_Connection::Update_Cells<true>(int32_t, const int32_t*, size_t, double);
-template bool Layer_Connection::Update_Cells<false>(int32_t, const int32_t*, size_t, double);
-template void Layer_Connection::Update_Column<true>(int32_t, const int32_t*, size_t, double);
-template void Layer_Connection::Update_Column<false>(int32_t, const int32_t*, size_t, double);

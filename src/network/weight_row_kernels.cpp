@@ -11,8 +11,8 @@
 
 #include "network/weight_row_kernel_bodies.h"
 
-// The kernels read a cell's weight and spare as two neighbouring doubles.
-static_assert(sizeof(Weight_Cell) == 2 * sizeof(double));
+// The kernels read the weights of neighbouring cells as neighbouring doubles.
+static_assert(sizeof(Weight_Cell) == sizeof(double));
 static_assert(offsetof(Weight_Cell, weight) == 0);
 
 namespace {
@@ -28,14 +28,33 @@ struct Plain_Lanes {
     static constexpr Kernel_Set set = Kernel_Set::plain;
     static constexpr int32_t width = 1;
     using Vector = double;
-    static Vector Zero() { return 0; }
     static Vector Broadcast(double value) { return value; }
     static Vector Load(const double* at) { return *at; }
     static void Store(double* at, Vector value) { *at = value; }
     static Vector Add(Vector a, Vector b) { return a + b; }
+    static Vector Subtract(Vector a, Vector b) { return a - b; }
     static Vector Multiply(Vector a, Vector b) { return a * b; }
-    static Vector Load_Weights(const Weight_Cell* cells) { return cells[0].weight; }
-    static void Unshuffle_Sums(double*, int32_t) {}
+    static Vector Load_Mask(const uint64_t* at) {
+        Vector mask;
+        std::memcpy(&mask, at, sizeof mask);
+        return mask;
+    }
+    static bool Any(Vector mask) {
+        uint64_t bits;
+        std::memcpy(&bits, &mask, sizeof bits);
+        return bits != 0;
+    }
+    static Vector Select(Vector mask, Vector a, Vector b) { return Any(mask) ? a : b; }
+    static Vector Or(Vector a, Vector b) {
+        uint64_t a_bits;
+        uint64_t b_bits;
+        std::memcpy(&a_bits, &a, sizeof a_bits);
+        std::memcpy(&b_bits, &b, sizeof b_bits);
+        a_bits |= b_bits;
+        std::memcpy(&a, &a_bits, sizeof a);
+        return a;
+    }
+    static bool Any_Bits(Vector a) { return Any(a); }
 };
 
 #if LAYERDREAM_X86_64
@@ -44,17 +63,24 @@ struct SSE2_Lanes {
     static constexpr Kernel_Set set = Kernel_Set::sse2;
     static constexpr int32_t width = 2;
     using Vector = __m128d;
-    static Vector Zero() { return _mm_setzero_pd(); }
     static Vector Broadcast(double value) { return _mm_set1_pd(value); }
     static Vector Load(const double* at) { return _mm_loadu_pd(at); }
     static void Store(double* at, Vector value) { _mm_storeu_pd(at, value); }
     static Vector Add(Vector a, Vector b) { return _mm_add_pd(a, b); }
+    static Vector Subtract(Vector a, Vector b) { return _mm_sub_pd(a, b); }
     static Vector Multiply(Vector a, Vector b) { return _mm_mul_pd(a, b); }
-    // The weights of cells u and u + 1, in that order.
-    static Vector Load_Weights(const Weight_Cell* cells) {
-        return _mm_unpacklo_pd(_mm_loadu_pd(&cells[0].weight), _mm_loadu_pd(&cells[1].weight));
+    static Vector Load_Mask(const uint64_t* at) {
+        return _mm_castsi128_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
     }
-    static void Unshuffle_Sums(double*, int32_t) {}
+    static bool Any(Vector mask) { return _mm_movemask_pd(mask) != 0; }
+    static Vector Select(Vector mask, Vector a, Vector b) {
+        return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
+    }
+    static Vector Or(Vector a, Vector b) { return _mm_or_pd(a, b); }
+    static bool Any_Bits(Vector a) {
+        const __m128i bits = _mm_castpd_si128(a);
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(bits, _mm_setzero_si128())) != 0xFFFF;
+    }
 };
 
 bool Processor_Has_AVX2() {
@@ -64,6 +90,15 @@ bool Processor_Has_AVX2() {
 #endif
 
 }  // namespace
+
+const Kernel_Table Plain_Kernels = Kernels_With<Plain_Lanes>();
+#if LAYERDREAM_X86_64
+const Kernel_Table SSE2_Kernels = Kernels_With<SSE2_Lanes>();
+#else
+// Never chosen where the processor lacks the set (Kernel_Set_Available).
+const Kernel_Table SSE2_Kernels = Kernels_With<Plain_Lanes>();
+const Kernel_Table AVX2_Kernels = Kernels_With<Plain_Lanes>();
+#endif
 
 bool Kernel_Set_Available(Kernel_Set set) {
     switch (set) {
@@ -108,205 +143,42 @@ uint64_t Kernel_Set_Runs(Kernel_Set set) { return kernel_set_runs[Index_Of(set)]
 
 void Note_Kernel_Set_Run(Kernel_Set set) { kernel_set_runs[Index_Of(set)].fetch_add(1, std::memory_order_relaxed); }
 
-void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
-    Accumulate_Columns_With<Plain_Lanes>(terms, term_count, first, last, sums);
-}
-
-#if LAYERDREAM_X86_64
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
-    Accumulate_Columns_With<SSE2_Lanes>(terms, term_count, first, last, sums);
-}
-void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Add_Columns_With<SSE2_Lanes>(columns, column_count, length, sums);
-}
-#else
-// Never chosen where the processor lacks the set (Kernel_Set_Available).
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
-    Accumulate_Columns_Plain(terms, term_count, first, last, sums);
-}
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
-    Accumulate_Columns_Plain(terms, term_count, first, last, sums);
-}
-void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Add_Columns_Plain(columns, column_count, length, sums);
-}
-void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Add_Columns_Plain(columns, column_count, length, sums);
-}
-#endif
-
-void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Add_Columns_With<Plain_Lanes>(columns, column_count, length, sums);
-}
-
-void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    switch (set) {
-        case Kernel_Set::plain:
-            Add_Columns_Plain(columns, column_count, length, sums);
-            return;
-        case Kernel_Set::sse2:
-            Add_Columns_SSE2(columns, column_count, length, sums);
-            return;
-        case Kernel_Set::avx2:
-            Add_Columns_AVX2(columns, column_count, length, sums);
-            return;
-    }
-}
-
-void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
-                        double* sums) {
-    switch (set) {
-        case Kernel_Set::plain:
-            Accumulate_Columns_Plain(terms, term_count, first, last, sums);
-            return;
-        case Kernel_Set::sse2:
-            Accumulate_Columns_SSE2(terms, term_count, first, last, sums);
-            return;
-        case Kernel_Set::avx2:
-            Accumulate_Columns_AVX2(terms, term_count, first, last, sums);
-            return;
-    }
-}
-
-// ------------------------------------------------------------ scalar kernels
-// Cells scattered along a row, taken one at a time, the same in every set.
-
 namespace {
 
-template <bool Positive>
-double Updated(double w, double rate) {
-    if constexpr (Positive)
-        return w + ((1 - w) * rate) * Positive_Gain;
-    else
-        return w - (1 - w) * rate;
-}
-
-// Sums of several rows at once over the same listed positions. Each sum is a
-// chain of dependent additions; working on Rows of them side by side keeps
-// the adder busy while each addition waits for the one before.
-template <int Rows>
-void Sum_Listed_Block(const Weight_Cell* const* rows, const int32_t* listed, size_t listed_count, double* sums) {
-    double sum[Rows];
-    const Weight_Cell* row[Rows];
-    for (int r = 0; r < Rows; ++r) {
-        sum[r] = 0;
-        row[r] = rows[r];
+const Kernel_Table& Kernels_Of(Kernel_Set set) {
+    switch (set) {
+        case Kernel_Set::sse2:
+            return SSE2_Kernels;
+        case Kernel_Set::avx2:
+            return AVX2_Kernels;
+        case Kernel_Set::plain:
+            break;
     }
-    for (size_t k = 0; k < listed_count; ++k) {
-        const int32_t u = listed[k];
-        for (int r = 0; r < Rows; ++r) sum[r] += row[r][u].weight;
-    }
-    for (int r = 0; r < Rows; ++r) sums[r] = sum[r];
-}
-
-// The bits of w - w: all zero when w is finite (the difference is +0), those
-// of a NaN when it is infinite or not a number. Or-ing them over many
-// weights tells whether any was not finite without a branch per weight.
-inline uint64_t Non_Finite_Bits(double w) {
-    const double difference = w - w;
-    uint64_t bits;
-    std::memcpy(&bits, &difference, sizeof bits);
-    return bits;
-}
-
-// The positive update and the sum of several rows at once over the same
-// listed positions, each weight updated, stored and added while it is at
-// hand. The listed cells lie scattered along the row, so they are taken one
-// at a time: with a sixth of the neurons on that does fewer operations than
-// working through whole pairs or lines of cells.
-template <int Rows>
-uint64_t Update_Positive_And_Sum_Block(Weight_Cell* const* rows, const int32_t* listed, size_t listed_count,
-                                       double rate, double* sums) {
-    double sum[Rows];
-    Weight_Cell* row[Rows];
-    for (int r = 0; r < Rows; ++r) {
-        sum[r] = 0;
-        row[r] = rows[r];
-    }
-    uint64_t non_finite = 0;
-    for (size_t k = 0; k < listed_count; ++k) {
-        const int32_t u = listed[k];
-        for (int r = 0; r < Rows; ++r) {
-            const double w = Updated<true>(row[r][u].weight, rate);
-            row[r][u].weight = w;
-            sum[r] += w;
-            non_finite |= Non_Finite_Bits(w);
-        }
-    }
-    for (int r = 0; r < Rows; ++r) sums[r] = sum[r];
-    return non_finite;
-}
-
-template <bool Positive, bool Negative>
-bool Update_Listed(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
-    uint64_t non_finite = 0;
-    for (size_t k = 0; k < listed_count; ++k) {
-        double w = row[listed[k]].weight;
-        if (Positive) w = Updated<true>(w, rate);
-        if (Negative) w = Updated<false>(w, rate);
-        row[listed[k]].weight = w;
-        // Neither update makes an infinite or NaN weight finite again, so the
-        // last value tells whether either step made one.
-        non_finite |= Non_Finite_Bits(w);
-    }
-    return non_finite != 0;
-}
-
-template <bool Positive>
-void Update_Column(double* column, const int32_t* listed, size_t listed_count, double rate) {
-    for (size_t k = 0; k < listed_count; ++k) column[listed[k]] = Updated<Positive>(column[listed[k]], rate);
+    return Plain_Kernels;
 }
 
 }  // namespace
 
-void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
+void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
                         double* sums) {
-    size_t r = 0;
-    for (; r + 8 <= row_count; r += 8) Sum_Listed_Block<8>(rows + r, listed, listed_count, sums + r);
-    if (r + 4 <= row_count) {
-        Sum_Listed_Block<4>(rows + r, listed, listed_count, sums + r);
-        r += 4;
-    }
-    for (; r < row_count; ++r) Sum_Listed_Block<1>(rows + r, listed, listed_count, sums + r);
+    Kernels_Of(set).accumulate_columns(terms, term_count, first, last, sums);
 }
 
-bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, const int32_t* listed,
-                                    size_t listed_count, double rate, double* sums) {
-    uint64_t non_finite = 0;
-    size_t r = 0;
-    for (; r + 8 <= row_count; r += 8)
-        non_finite |= Update_Positive_And_Sum_Block<8>(rows + r, listed, listed_count, rate, sums + r);
-    if (r + 4 <= row_count) {
-        non_finite |= Update_Positive_And_Sum_Block<4>(rows + r, listed, listed_count, rate, sums + r);
-        r += 4;
-    }
-    for (; r < row_count; ++r)
-        non_finite |= Update_Positive_And_Sum_Block<1>(rows + r, listed, listed_count, rate, sums + r);
-    return non_finite != 0;
+void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums) {
+    Kernels_Of(set).add_columns(columns, column_count, length, sums);
 }
 
-bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
-    return Update_Listed<true, false>(row, listed, listed_count, rate);
+void Update_Positive_And_Add_Columns(Kernel_Set set, double* const* columns, size_t column_count, int32_t length,
+                                     const uint64_t* masks, double rate, double* sums) {
+    Kernels_Of(set).update_positive_and_add_columns(columns, column_count, length, masks, rate, sums);
 }
 
-bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
-    return Update_Listed<false, true>(row, listed, listed_count, rate);
+void Update_Columns(Kernel_Set set, Weight_Update update, double* const* columns, size_t column_count,
+                    int32_t length, const uint64_t* masks, double rate, int32_t* positions) {
+    Kernels_Of(set).update_columns(update, columns, column_count, length, masks, rate, positions);
 }
 
-bool Update_Listed_Both(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate) {
-    return Update_Listed<true, true>(row, listed, listed_count, rate);
-}
-
-void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate) {
-    Update_Column<true>(column, listed, listed_count, rate);
-}
-
-void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate) {
-    Update_Column<false>(column, listed, listed_count, rate);
-}
-
-bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count) {
-    uint64_t non_finite = 0;
-    for (size_t k = 0; k < listed_count; ++k) non_finite |= Non_Finite_Bits(row[listed[k]].weight);
-    return non_finite != 0;
+void Update_Rows(Kernel_Set set, Weight_Cell* const* rows, const Weight_Update* updates, size_t row_count,
+                 int32_t length, const uint64_t* masks, double rate, int32_t* positions, uint8_t* non_finite) {
+    Kernels_Of(set).update_rows(rows, updates, row_count, length, masks, rate, positions, non_finite);
 }

@@ -1,15 +1,13 @@
 // The inner loops of the sampling and learning rules, over rows of weight
-// cells. Each computes exactly what the plain loops of the rules compute,
-// bit for bit: every sum receives its terms one at a time in the order the
-// rules give, nothing is fused into a multiply-add, and only the memory
-// order and the number of sums worked on at once differ.
+// cells and columns of the copy by column. Each computes exactly what the
+// plain loops of the rules compute, bit for bit: every sum receives its terms
+// one at a time in the order the rules give, every update rounds after each
+// operation, nothing is fused into a multiply-add, and only the memory order
+// and the number of sums or weights worked on at once differ.
 //
-// Accumulate_Columns and Add_Columns work on whole rows of cells or whole
-// columns of the copy by column with vector registers, in one version per
-// kernel set: plain (one double at a time, the program's own scalar code),
-// SSE2 (two) and AVX2 (four, where the processor has it). The other kernels
-// take scattered cells one at a time and are the same scalar code for every
-// set.
+// Every kernel works with vector registers, in one version per kernel set:
+// plain (one double at a time, the program's own scalar code), SSE2 (two)
+// and AVX2 (four, where the processor has it).
 #pragma once
 
 #include "network/layer_connection.h"
@@ -39,50 +37,55 @@ struct Row_Term {
     bool plain;
 };
 
-// sums[u] = (((0 + term 0) + term 1) + ...) for u from first to last - 1,
-// the terms added in the order given, with the vector kernels of the set.
-void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
-                        double* sums);
-
-// sums[l] = (((sums[l] + columns[0][l]) + columns[1][l]) + ...) for l from 0
-// to length - 1, the columns added in the order given, with the vector
-// kernels of the set.
-void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums);
-
-// For each row r: sums[r] = the weights of the row at the listed positions,
-// added from 0 in the order of the list.
-void Sum_Listed_Weights(const Weight_Cell* const* rows, size_t row_count, const int32_t* listed, size_t listed_count,
-                        double* sums);
-
-// The positive update of the listed cells of each row, and then each row's
-// sum of its listed weights as updated, added from 0 in the order of the
-// list: sums[r]. Returns true if an updated weight of any of the rows came
-// out infinite or not a number (Listed_Non_Finite tells which).
-bool Update_Positive_And_Sum_Listed(Weight_Cell* const* rows, size_t row_count, const int32_t* listed,
-                                    size_t listed_count, double rate, double* sums);
-// The positive or negative update of the listed cells of one row. True if a
-// changed weight came out infinite or not a number.
-bool Update_Listed_Positive(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
-bool Update_Listed_Negative(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
-// The positive update and then the negative one of the listed cells of one
-// row, in one pass: each weight rounded after each update, as two passes
-// would give it.
-bool Update_Listed_Both(Weight_Cell* row, const int32_t* listed, size_t listed_count, double rate);
-// The same update of the listed entries of one column of the copy by
-// column. The copy equals the cells bit for bit, so updating each where it
-// lies gives both the same new weights.
-void Update_Column_Positive(double* column, const int32_t* listed, size_t listed_count, double rate);
-void Update_Column_Negative(double* column, const int32_t* listed, size_t listed_count, double rate);
-// Whether one of the row's listed weights is infinite or not a number.
-bool Listed_Non_Finite(const Weight_Cell* row, const int32_t* listed, size_t listed_count);
+// The learning updates: the positive one w + ((1 - w) × a) × 1.109, the
+// negative one w - (1 - w) × a, or the positive and then the negative one,
+// each rounded in turn.
+enum class Weight_Update : uint8_t { positive, negative, both };
 
 // The gain of the positive update.
 inline constexpr double Positive_Gain = 1.109;
 
-// The vector kernels of each set, for the dispatch (weight_row_kernels.cpp).
-void Accumulate_Columns_Plain(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
-void Accumulate_Columns_SSE2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums);
-void Add_Columns_Plain(const double* const* columns, size_t column_count, int32_t length, double* sums);
-void Add_Columns_SSE2(const double* const* columns, size_t column_count, int32_t length, double* sums);
-void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums);
+// sums[u] = (((0 + term 0) + term 1) + ...) for u from first to last - 1,
+// the terms added in the order given.
+void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+                        double* sums);
+
+// sums[l] = (((sums[l] + columns[0][l]) + columns[1][l]) + ...) for l from 0
+// to length - 1, the columns added in the order given.
+void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums);
+
+// The masks say which positions an update changes: masks[i] is all ones
+// where position i is changed and 0 where it is not. The kernels below take
+// room for length positions of their own working in positions.
+
+// For each column in the order given: the positive update of its entries l
+// whose mask is set, then sums[l] = sums[l] + the entry as updated, for l
+// from 0 to length - 1.
+void Update_Positive_And_Add_Columns(Kernel_Set set, double* const* columns, size_t column_count, int32_t length,
+                                     const uint64_t* masks, double rate, double* sums);
+
+// The positive or negative update of the entries of each column whose mask
+// is set.
+void Update_Columns(Kernel_Set set, Weight_Update update, double* const* columns, size_t column_count,
+                    int32_t length, const uint64_t* masks, double rate, int32_t* positions);
+
+// updates[r] of the cells of row r whose mask is set, for each row;
+// non_finite[r] becomes 1 if the row holds a weight that is infinite or not
+// a number among the cells near those changed (any such weight of a row
+// makes the row one that may hold one), 0 otherwise.
+void Update_Rows(Kernel_Set set, Weight_Cell* const* rows, const Weight_Update* updates, size_t row_count,
+                 int32_t length, const uint64_t* masks, double rate, int32_t* positions, uint8_t* non_finite);
+
+// The kernels of one set, for the dispatch (weight_row_kernels.cpp): each
+// set's file fills its table from weight_row_kernel_bodies.h.
+struct Kernel_Table {
+    void (*accumulate_columns)(const Row_Term*, size_t, int32_t, int32_t, double*);
+    void (*add_columns)(const double* const*, size_t, int32_t, double*);
+    void (*update_positive_and_add_columns)(double* const*, size_t, int32_t, const uint64_t*, double, double*);
+    void (*update_columns)(Weight_Update, double* const*, size_t, int32_t, const uint64_t*, double, int32_t*);
+    void (*update_rows)(Weight_Cell* const*, const Weight_Update*, size_t, int32_t, const uint64_t*, double, int32_t*,
+                        uint8_t*);
+};
+extern const Kernel_Table Plain_Kernels;
+extern const Kernel_Table SSE2_Kernels;
+extern const Kernel_Table AVX2_Kernels;

@@ -26,39 +26,27 @@ struct AVX2_Lanes {
     static constexpr Kernel_Set set = Kernel_Set::avx2;
     static constexpr int32_t width = 4;
     using Vector = __m256d;
-    static Vector Zero() { return _mm256_setzero_pd(); }
     static Vector Broadcast(double value) { return _mm256_set1_pd(value); }
     static Vector Load(const double* at) { return _mm256_loadu_pd(at); }
     static void Store(double* at, Vector value) { _mm256_storeu_pd(at, value); }
     static Vector Add(Vector a, Vector b) { return _mm256_add_pd(a, b); }
+    static Vector Subtract(Vector a, Vector b) { return _mm256_sub_pd(a, b); }
     static Vector Multiply(Vector a, Vector b) { return _mm256_mul_pd(a, b); }
-    // Cells u to u + 3 are the eight doubles w0 s0 w1 s1 | w2 s2 w3 s3. The
-    // 256-bit unpack works within each 128-bit half, so taking the low
-    // double of each pair gives the weights as w0 w2 | w1 w3: one
-    // instruction instead of the two a cross-half shuffle would cost on
-    // every load. The sums are kept in that order while terms are added,
-    // and Unshuffle_Sums swaps the middle two of each four back at the end.
-    static Vector Load_Weights(const Weight_Cell* cells) {
-        return _mm256_unpacklo_pd(_mm256_loadu_pd(&cells[0].weight), _mm256_loadu_pd(&cells[2].weight));
+    static Vector Load_Mask(const uint64_t* at) {
+        return _mm256_castsi256_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)));
     }
-    static void Unshuffle_Sums(double* sums, int32_t count) {
-        for (int32_t u = 0; u + 4 <= count; u += 4) {
-            const double second = sums[u + 1];
-            sums[u + 1] = sums[u + 2];
-            sums[u + 2] = second;
-        }
+    static bool Any(Vector mask) { return _mm256_movemask_pd(mask) != 0; }
+    static Vector Select(Vector mask, Vector a, Vector b) { return _mm256_blendv_pd(b, a, mask); }
+    static Vector Or(Vector a, Vector b) { return _mm256_or_pd(a, b); }
+    static bool Any_Bits(Vector a) {
+        const __m256i bits = _mm256_castpd_si256(a);
+        return !_mm256_testz_si256(bits, bits);
     }
 };
 
 }  // namespace
 
-void Accumulate_Columns_AVX2(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
-    Accumulate_Columns_With<AVX2_Lanes>(terms, term_count, first, last, sums);
-}
-
-void Add_Columns_AVX2(const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Add_Columns_With<AVX2_Lanes>(columns, column_count, length, sums);
-}
+const Kernel_Table AVX2_Kernels = Kernels_With<AVX2_Lanes>();
 
 #if defined(__clang__)
 #pragma clang attribute pop

@@ -5,6 +5,7 @@
 #include "training/training_image_file.h"
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -35,20 +36,19 @@ double Memory_Needed_Bytes(const Training_Settings& settings) {
     const double input = Image_Size;
     const double layer1 = static_cast<double>(settings.layer1_width) * settings.layer1_height;
     const double layer2 = static_cast<double>(settings.layer2_width) * settings.layer2_height;
-    // Each weight takes a cell of two numbers, a number in the copy by
-    // column where the connection keeps one, and a 32-bit pixel in each of
-    // its picture's two bitmaps (the one shown and the one painted next);
-    // each neuron of every layer, the top one included, its state and
-    // pixels, the rules' working storage, and at most one allocated row of
-    // weights or column of states (with the allocator's own bookkeeping),
-    // which dominates for layers one neuron high.
-    auto weight_bytes = [](double lower_count, double upper_count) {
-        const bool by_column = Default_Weight_Layout(static_cast<int64_t>(lower_count),
-                                                     static_cast<int64_t>(upper_count)) ==
-                               Weight_Layout::rows_and_columns;
-        return lower_count * upper_count * (sizeof(Weight_Cell) + (by_column ? sizeof(double) : 0) + 2 * 4);
+    // Each weight takes a number in its row, another in the copy by column,
+    // and a 32-bit pixel in each of its picture's two bitmaps (the one shown
+    // and the one painted next): 24 bytes. Each row and each column fills
+    // whole cache lines of 8 numbers. Each neuron of every layer, the top one
+    // included, takes its state and pixels, the rules' working storage, and
+    // at most one allocated column of states (with the allocator's own
+    // bookkeeping), which dominates for layers one neuron high.
+    auto whole_lines = [](double numbers) { return std::ceil(numbers / 8) * 8; };
+    auto connection_bytes = [&](double lower_count, double upper_count) {
+        return (lower_count * whole_lines(upper_count) + upper_count * whole_lines(lower_count)) * 8 +
+               lower_count * upper_count * 2 * 4;
     };
-    return weight_bytes(input, layer1) + weight_bytes(layer1, layer2) + (input + layer1 + layer2) * 96;
+    return connection_bytes(input, layer1) + connection_bytes(layer1, layer2) + (input + layer1 + layer2) * 112;
 }
 
 std::optional<std::string> Settings_Problem(const Training_Settings& settings, uint64_t memory_bytes) {
@@ -181,10 +181,8 @@ bool Training_Run::Train() {
             const double rate = Learning_Rate_At(settings.learning_rate, i, steps);
             images.Read_Next_Image(*stack.layers[0]);
             for (int32_t c = 0; c <= p; ++c) stack.connections[c]->Sample_Up();
-            // Update_Positive, Sample_Down and Update_Negative of connection p,
-            // in one pass over its weights, visiting its rows from alternate
-            // ends on alternate steps.
-            stack.connections[p]->Learn_From_Sample(rate, i % 2 == 0 ? Row_Order::ascending : Row_Order::descending);
+            // Update_Positive, Sample_Down and Update_Negative of connection p.
+            stack.connections[p]->Learn_From_Sample(rate);
             if (settings.redraw_during_training != 0) {
                 stack.Show_All();
                 pace.Training_Step_Shown();

@@ -20,6 +20,13 @@ namespace {
 
 bool Rule(double sum, int draw) { return Random_Fraction(draw) < Firing_Probability(sum); }
 
+// The program's decision for one neuron.
+Neuron_State Fires(double sum, int draw) {
+    Neuron_State state;
+    Fire_All(&sum, &draw, 1, &state);
+    return state;
+}
+
 TEST(Network_Fires, AgreesWithTheProbabilityForEveryDraw) {
     const double log_base = std::log(2.71828182);
     const double infinity = std::numeric_limits<double>::infinity();

@@ -47,14 +47,13 @@ TEST(Network_Layer_Connection, StartingWeightsOf784By100) {
     EXPECT_NEAR(weights[0][0].weight, -0.0474461, 5e-8);
     EXPECT_NEAR(weights[0][1].weight, 0.0060489, 5e-8);
     EXPECT_NEAR(weights[0][2].weight, -0.0291761, 5e-8);
-    // h = 442, s = √442: every weight within ±1/s, none exactly 0, spare 0.
+    // h = 442, s = √442: every weight within ±1/s, none exactly 0.
     const double bound = 1 / std::sqrt(442.0);
     EXPECT_NEAR(bound, 0.047565, 1e-6);
     for (int32_t l = 0; l < 784; ++l)
         for (int32_t u = 0; u < 100; ++u) {
             ASSERT_LE(std::fabs(weights[l][u].weight), bound) << l << "," << u;
             ASSERT_NE(weights[l][u].weight, 0.0);
-            ASSERT_EQ(weights[l][u].spare, 0.0);
         }
     EXPECT_EQ(Random_State(), Random_State_After(1, 784 * 100));
 }
@@ -146,13 +145,11 @@ std::string First_Column_Difference(const Layer_Connection& connection) {
 
 // Every writer of the weights keeps the copy by column equal to the cells,
 // bit for bit, infinities and NaNs included: the copy made from the cells,
-// Set_Weight, each update alone, the learning half, and the copy made again
-// after the weights changed while it was not kept.
+// Set_Weight, each update alone and the learning half.
 TEST(Network_Layer_Connection, EveryWriterKeepsTheColumnsEqualToTheCells) {
     Set_Random_State(9);
     Test_Network network = Make_Network({{28, 28}, {9, 7}});
     Layer_Connection& connection = *network.connections[0];
-    ASSERT_EQ(connection.Layout(), Weight_Layout::rows_and_columns);
     EXPECT_EQ(First_Column_Difference(connection), "") << "after Create";
     connection.Set_Weight(5, 6, std::numeric_limits<double>::infinity());
     connection.Set_Weight(700, 0, std::numeric_limits<double>::quiet_NaN());
@@ -166,14 +163,9 @@ TEST(Network_Layer_Connection, EveryWriterKeepsTheColumnsEqualToTheCells) {
         connection.Update_Negative(0.2);
         EXPECT_EQ(First_Column_Difference(connection), "") << "after Update_Negative, step " << step;
         connection.Sample_Up();
-        connection.Learn_From_Sample(0.3, Row_Order_Of_Step(step));
+        connection.Learn_From_Sample(0.3);
         EXPECT_EQ(First_Column_Difference(connection), "") << "after Learn_From_Sample, step " << step;
     }
-    connection.Use_Layout(Weight_Layout::rows);
-    connection.Set_Weight(1, 2, 0.75);
-    connection.Update_Positive(0.1);
-    connection.Use_Layout(Weight_Layout::rows_and_columns);
-    EXPECT_EQ(First_Column_Difference(connection), "") << "after the copy was made again";
 }
 
 }  // namespace

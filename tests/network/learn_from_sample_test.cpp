@@ -1,11 +1,11 @@
 // Learn_From_Sample against Update_Positive, Sample_Down and Update_Negative
 // in a row: on two copies of one connection, from the same random state,
-// they must leave the same weights (bit for bit, spare doubles included),
+// they must leave the same weights (bit for bit),
 // the same lower states, the random source in the same state and the same
 // rows marked as possibly holding a weight that is not finite. Each case
-// runs many steps, so the rows are visited in both directions, with image-
-// like, empty and full layers, weights that are infinite or NaN, rates that
-// overflow the weights, and states other than 0 and 1.
+// runs many steps, with image-like, empty and full layers, weights that are
+// infinite or NaN, rates that overflow the weights, and states other than 0
+// and 1.
 #include "network/layer_connection.h"
 #include "network/random_source.h"
 #include "support/rule_variants.h"
@@ -130,13 +130,12 @@ TEST_P(Network_Learn_From_Sample, EqualsTheThreeRulesInARow) {
     const Learning_Case& c = Tested();
     Set_Random_State(3);
     Test_Network in_one = Make_Network({c.lower, c.upper}, Variant());
-    // The vector kernels take whole rows in Sample_Up and, with a copy by
-    // column, the whole columns of the upper neurons that are on, unless a
-    // state is neither 0 nor 1 (then every row is summed in full).
+    // The vector kernels take whole rows in Sample_Up and the whole columns
+    // of the upper neurons that are on, unless a state is neither 0 nor 1
+    // (then every row is summed in full).
     const bool has_upper = c.upper.width * c.upper.height > 0;
     const bool samples_up = c.sample == Sample::up_from_images || c.sample == Sample::lower_all_on;
-    const bool by_columns = Variant().layout == Weight_Layout::rows_and_columns && c.sample != Sample::odd_states &&
-                            c.sample != Sample::upper_all_off;
+    const bool by_columns = c.sample != Sample::odd_states && c.sample != Sample::upper_all_off;
     if (!has_upper || (!samples_up && !by_columns)) Allow_No_Kernel_Run();
     Test_Network step_by_step = Copy_Network(in_one);
     Layer_Connection& one = *in_one.connections[0];
@@ -160,7 +159,7 @@ TEST_P(Network_Learn_From_Sample, EqualsTheThreeRulesInARow) {
         const std::vector<Neuron_State> lower_before = States_Of(*in_one.layers[0]);
 
         const double rate = c.rate - (static_cast<double>(step) / c.steps) * c.rate;
-        one.Learn_From_Sample(rate, Row_Order_Of_Step(step));
+        one.Learn_From_Sample(rate);
         const uint32_t after_one = Random_State();
         Set_Random_State(sampled);
         three.Update_Positive(rate);

@@ -109,7 +109,7 @@ TEST(Network_Show_Weights, PaintsLowerAlongXAndUpperAlongY) {
 
 // The picture of the weights is redrawn only where rows were written since
 // the bitmap being painted last showed them; whatever the sequence of
-// training steps, dreaming, single writes, layouts and sizes, with the
+// training steps, dreaming, single writes and sizes, with the
 // pictures shown after some steps and not others (so each of a picture's
 // two bitmaps falls behind by a different number of changes), what is shown
 // is the full drawing of the weights as they are.
@@ -139,14 +139,11 @@ TEST(Network_Show_Weights, ShowsEveryWeightAfterAnySequenceThoughRedrawnOnlyWher
     for (int step = 0; step < 30; ++step) {
         const std::string when = "step " + std::to_string(step);
         const int32_t p = step < 15 ? 0 : 1;
-        Training_Step(network, rules, p, Stroke_Pattern(6, 5, static_cast<uint32_t>(step)), 0.3,
-                      Row_Order_Of_Step(step));
+        Training_Step(network, rules, p, Stroke_Pattern(6, 5, static_cast<uint32_t>(step)), 0.3);
         if (step % 7 == 3) {
             Layer_Connection& connection = *network.connections[p];
             connection.Set_Weight(step % connection.Lower_Count(), step % connection.Upper_Count(), 0.9 - step * 0.1);
         }
-        if (step == 12) network.connections[0]->Use_Layout(Weight_Layout::rows);
-        if (step == 22) network.connections[0]->Use_Layout(Weight_Layout::rows_and_columns);
         if (std::find(shown_after.begin(), shown_after.end(), step) != shown_after.end()) show(when);
     }
     // Dreaming changes no weight; shown twice a cycle, both bitmaps catch up.

@@ -27,7 +27,7 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 // The random state after each pass up and after the learning half of one
 // training step.
 std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                                  double rate, Row_Order order, uint32_t start) {
+                                  double rate, uint32_t start) {
     std::vector<uint32_t> trace;
     Set_Random_State(start);
     Load_Pattern(*network.layers[0], input);
@@ -35,7 +35,7 @@ std::vector<uint32_t> Traced_Step(Test_Network& network, const Rule_Set& rules, 
         rules.sample_up(*network.connections[c]);
         trace.push_back(Random_State());
     }
-    Learn_From_Sample(rules, *network.connections[p], rate, order);
+    Learn_From_Sample(rules, *network.connections[p], rate);
     trace.push_back(Random_State());
     return trace;
 }
@@ -121,9 +121,8 @@ void Run_Plan(const Plan& plan, const Rule_Set& program_rules, const Rule_Varian
             const double rate = plan.first_rate - (static_cast<double>(i) / plan.steps) * plan.first_rate;
             const Pattern input = Input_For_Step(plan.shapes[0], i);
             const uint32_t start = Random_State();
-            const Row_Order order = Row_Order_Of_Step(i);
-            const auto program_trace = Traced_Step(program, program_rules, p, input, rate, order, start);
-            const auto reference_trace = Traced_Step(reference, reference_rules, p, input, rate, order, start);
+            const auto program_trace = Traced_Step(program, program_rules, p, input, rate, start);
+            const auto reference_trace = Traced_Step(reference, reference_rules, p, input, rate, start);
             ASSERT_EQ(program_trace, reference_trace) << "draws differ in pass " << p << ", step " << i;
             ASSERT_EQ(First_Difference(program, reference), "") << "pass " << p << ", step " << i;
         }
@@ -229,8 +228,8 @@ TEST_P(Network_Rules_Match_Reference, AfterWeightsWrittenBeforeTraining) {
             const uint32_t start = Random_State();
             const Pattern input = Input_For_Step({28, 28}, i);
             const int32_t p = i < 20 ? 0 : 1;
-            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, Row_Order_Of_Step(i), start),
-                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, Row_Order_Of_Step(i), start));
+            ASSERT_EQ(Traced_Step(program, Program_Rules_In_One(in_one), p, input, 0.1, start),
+                      Traced_Step(reference, Reference_Rules(), p, input, 0.1, start));
             ASSERT_EQ(First_Difference(program, reference), "") << "step " << i;
         }
     }

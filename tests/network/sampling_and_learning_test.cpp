@@ -233,7 +233,7 @@ TEST(Network_Updates, ARateOfZeroChangesNothing) {
 }
 
 // Only pairs with both neurons on change, however far outside -1 to +1 the
-// weight is; the spare double is never touched.
+// weight is.
 TEST(Network_Updates, ChangeOnlyPairsWhoseNeuronsAreBothOn) {
     for (bool positive : {true, false}) {
         Neuron_Layer lower;
@@ -247,12 +247,7 @@ TEST(Network_Updates, ChangeOnlyPairsWhoseNeuronsAreBothOn) {
         for (int32_t l = 0; l < 3; ++l) lower.columns[l][0] = lower_states[l];
         for (int32_t u = 0; u < 7; ++u) upper.columns[0][u] = upper_states[u];
         for (int32_t l = 0; l < 3; ++l)
-            for (int32_t u = 0; u < 7; ++u) {
-                connection.Set_Weight(l, u, 40.0 * (l + 1) - 13.0 * u);
-                // A marker in the spare double, which nothing in the program
-                // writes, to see that the updates leave it alone.
-                const_cast<Weight_Cell&>(connection.weights[l][u]).spare = 0.25 * u;
-            }
+            for (int32_t u = 0; u < 7; ++u) connection.Set_Weight(l, u, 40.0 * (l + 1) - 13.0 * u);
         if (positive)
             connection.Update_Positive(0.3);
         else
@@ -263,7 +258,6 @@ TEST(Network_Updates, ChangeOnlyPairsWhoseNeuronsAreBothOn) {
                 const bool both_on = lower_states[l] != 0 && upper_states[u] != 0;
                 const double expected = !both_on ? w : positive ? w + ((1 - w) * 0.3) * 1.109 : w - (1 - w) * 0.3;
                 EXPECT_EQ(Bits(connection.weights[l][u].weight), Bits(expected)) << l << "," << u;
-                EXPECT_EQ(connection.weights[l][u].spare, 0.25 * u);
             }
         connection.Destroy();
         lower.Destroy();
@@ -453,8 +447,6 @@ void Set_Order_Telling_Columns(Small_Connection& small) {
 // Every lower neuron of a column of 11 (a block of eight and three alone)
 // sums the nine on upper neurons' weights in ascending upper index.
 TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
-    // With the rows alone it sums listed cells, which every set takes one at a time.
-    if (Variant().layout == Weight_Layout::rows) Allow_No_Kernel_Run();
     Small_Connection small(11, 10, Variant());
     Set_Order_Telling_Columns(small);
     const uint32_t start = Telling_Random_State(11);
@@ -469,20 +461,15 @@ TEST_P(Network_Sum_Order, SampleDownAddsInAscendingUpperIndex) {
 // update leaves them (unchanged at a rate of 0), for lower neurons on and
 // off, and the k-th draw still goes to lower neuron k.
 TEST_P(Network_Sum_Order, LearnFromSampleAddsInAscendingUpperIndex) {
-    // With the rows alone it sums listed cells, which every set takes one at a time.
-    if (Variant().layout == Weight_Layout::rows) Allow_No_Kernel_Run();
     Small_Connection small(11, 10, Variant());
     Set_Order_Telling_Columns(small);
     for (int32_t l = 0; l < 11; ++l) small.lower.columns[0][l] = l % 3 == 0 ? 1 : 0;
     const uint32_t start = Telling_Random_State(11);
-    for (const Row_Order order : {Row_Order::ascending, Row_Order::descending}) {
-        Set_Random_State(start);
-        small.connection.Learn_From_Sample(0.0, order);
-        std::vector<int> states;
-        for (int32_t l = 0; l < 11; ++l) states.push_back(small.lower.columns[0][l]);
-        EXPECT_EQ(states, Expected_States(start, 11, Sum_In_Order(order_telling_terms)))
-            << (order == Row_Order::ascending ? "ascending" : "descending");
-    }
+    Set_Random_State(start);
+    small.connection.Learn_From_Sample(0.0);
+    std::vector<int> states;
+    for (int32_t l = 0; l < 11; ++l) states.push_back(small.lower.columns[0][l]);
+    EXPECT_EQ(states, Expected_States(start, 11, Sum_In_Order(order_telling_terms)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, Network_Sum_Order, testing::ValuesIn(Rule_Variants()), Variant_Test_Name);

@@ -2,9 +2,7 @@
 
 std::vector<Rule_Variant> Rule_Variants() {
     std::vector<Rule_Variant> variants;
-    for (Kernel_Set set : Available_Kernel_Sets())
-        for (Weight_Layout layout : {Weight_Layout::rows, Weight_Layout::rows_and_columns})
-            variants.push_back({set, layout});
+    for (Kernel_Set set : Available_Kernel_Sets()) variants.push_back({set});
     return variants;
 }
 

@@ -1,8 +1,7 @@
 // The fixture of the exactness tests: every test that holds the fast rules
 // against the plain ones runs once on each kernel set the processor has,
-// the plain scalar set included, with the weights as rows alone and with a
-// copy by column, and fails if the vector kernels that ran were not those of
-// the set it asked for (or none ran).
+// the plain scalar set included, and fails if the vector kernels that ran
+// were not those of the set it asked for (or none ran).
 #pragma once
 
 #include "network/layer_connection.h"

@@ -12,20 +12,13 @@
 void Rule_Variant::Apply(Layer_Connection& connection) const {
     if (!connection.Use_Kernel_Set(kernels))
         throw std::runtime_error(std::string("this processor has no ") + Kernel_Set_Name(kernels) + " kernels");
-    connection.Use_Layout(layout);
 }
 
-std::string Rule_Variant::Name() const {
-    return std::string(Kernel_Set_Name(kernels)) + (layout == Weight_Layout::rows ? "_Rows" : "_RowsAndColumns");
-}
+std::string Rule_Variant::Name() const { return Kernel_Set_Name(kernels); }
 
-Rule_Variant Program_Variant(int64_t lower_count, int64_t upper_count) {
-    return {Widest_Kernel_Set(), Default_Weight_Layout(lower_count, upper_count)};
-}
+Rule_Variant Program_Variant() { return {Widest_Kernel_Set()}; }
 
-Rule_Variant Variant_Of(const Layer_Connection& connection) {
-    return {connection.Kernels(), connection.Layout()};
-}
+Rule_Variant Variant_Of(const Layer_Connection& connection) { return {connection.Kernels()}; }
 
 void PrintTo(const Rule_Variant& variant, std::ostream* out) { *out << variant.Name(); }
 
@@ -245,9 +238,7 @@ void Load_Pattern(Neuron_Layer& layer, const Pattern& pattern) {
 
 Rule_Set Program_Rules() {
     Rule_Set rules = Program_Rules_Step_By_Step();
-    rules.learn_from_sample = [](Layer_Connection& c, double rate, Row_Order order) {
-        c.Learn_From_Sample(rate, order);
-    };
+    rules.learn_from_sample = [](Layer_Connection& c, double rate) { c.Learn_From_Sample(rate); };
     return rules;
 }
 
@@ -260,9 +251,9 @@ Rule_Set Program_Rules_Step_By_Step() {
     };
 }
 
-void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate, Row_Order order) {
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate) {
     if (rules.learn_from_sample != nullptr) {
-        rules.learn_from_sample(connection, learning_rate, order);
+        rules.learn_from_sample(connection, learning_rate);
         return;
     }
     rules.update_positive(connection, learning_rate);
@@ -270,11 +261,9 @@ void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, doub
     rules.update_negative(connection, learning_rate);
 }
 
-Row_Order Row_Order_Of_Step(int32_t step) { return step % 2 == 0 ? Row_Order::ascending : Row_Order::descending; }
-
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                   double learning_rate, Row_Order order) {
+                   double learning_rate) {
     Load_Pattern(*network.layers[0], input);
     for (int32_t c = 0; c <= p; ++c) rules.sample_up(*network.connections[c]);
-    Learn_From_Sample(rules, *network.connections[p], learning_rate, order);
+    Learn_From_Sample(rules, *network.connections[p], learning_rate);
 }

@@ -13,10 +13,9 @@
 #include <string>
 #include <vector>
 
-// How a network's connections run their fast rules.
+// How a network's connections run their fast rules: with which kernel set.
 struct Rule_Variant {
     Kernel_Set kernels;
-    Weight_Layout layout;
 
     // Gives a built connection this variant's rules; throws if the
     // processor cannot run them.
@@ -24,8 +23,8 @@ struct Rule_Variant {
     std::string Name() const;
 };
 
-// The rules as the program runs them (for a connection of that size).
-Rule_Variant Program_Variant(int64_t lower_count = 784, int64_t upper_count = 500);
+// The rules as the program runs them.
+Rule_Variant Program_Variant();
 // The variant a connection runs.
 Rule_Variant Variant_Of(const Layer_Connection& connection);
 
@@ -46,9 +45,9 @@ struct Test_Network {
 // in the same order as the program's layer stack does.
 Test_Network Make_Network(const std::vector<Layer_Shape>& shapes, const Rule_Variant& variant = Program_Variant());
 
-// A network with the same sizes, states, weights (bit for bit, spare
-// included) and rules, or the rules of the given variant. Draws nothing: the
-// random source is left as it was.
+// A network with the same sizes, states, weights (bit for bit) and rules,
+// or the rules of the given variant. Draws nothing: the random source is
+// left as it was.
 Test_Network Copy_Network(const Test_Network& original);
 Test_Network Copy_Network(const Test_Network& original, const Rule_Variant& variant);
 
@@ -97,7 +96,7 @@ struct Rule_Set {
     void (*sample_down)(Layer_Connection&);
     void (*update_positive)(Layer_Connection&, double);
     void (*update_negative)(Layer_Connection&, double);
-    void (*learn_from_sample)(Layer_Connection&, double, Row_Order) = nullptr;
+    void (*learn_from_sample)(Layer_Connection&, double) = nullptr;
 };
 
 // The program's own rules, the members of Layer_Connection, with the
@@ -107,17 +106,13 @@ Rule_Set Program_Rules();
 Rule_Set Program_Rules_Step_By_Step();
 
 // The learning half of a training step on one connection whose upper layer
-// holds its sample: the set's learn_from_sample with the rows in the given
-// order, or else its update_positive, sample_down and update_negative in a
-// row.
-void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate, Row_Order order);
-
-// The order of the rows the worker gives Learn_From_Sample at each step.
-Row_Order Row_Order_Of_Step(int32_t step);
+// holds its sample: the set's learn_from_sample, or else its
+// update_positive, sample_down and update_negative in a row.
+void Learn_From_Sample(const Rule_Set& rules, Layer_Connection& connection, double learning_rate);
 
 // The worker's training step of pass p: the pattern into layer 0, sampled up
 // through connections 0 to p, the positive update of connection p, its lower
 // layer sampled down again and the negative update (the set's
-// learn_from_sample where it has one, with the rows in the given order).
+// learn_from_sample where it has one).
 void Training_Step(Test_Network& network, const Rule_Set& rules, int32_t p, const Pattern& input,
-                   double learning_rate, Row_Order order);
+                   double learning_rate);

@@ -73,7 +73,7 @@ TEST(Memory_Needed, IsWhatABuiltShownAndRunningNetworkHoldsWithinAFewPercent) {
     network.stack.Show_All();
     for (int32_t p = 0; p < 2; ++p) {
         for (int32_t c = 0; c <= p; ++c) network.stack.connections[c]->Sample_Up();
-        network.stack.connections[p]->Learn_From_Sample(0.1, Row_Order::ascending);
+        network.stack.connections[p]->Learn_From_Sample(0.1);
     }
     network.stack.connections[1]->Sample_Down();
     network.stack.connections[0]->Sample_Down();
