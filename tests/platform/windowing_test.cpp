@@ -89,26 +89,23 @@ protected:
 };
 
 // Another thread's update returns only once the window's thread has run the
-// paint handler, every time: it is not merged with anything.
+// paint handler, every time: it is not merged with anything. Each update is
+// asked for while the window's thread answers nothing, which then runs it.
 TEST_F(Windowing, AnotherThreadsUpdateReturnsOnlyAfterThePaint) {
     const int before = seen.paints;
-    std::vector<int> paints_when_returned;
-    std::atomic<bool> returned{false};
-    std::thread other([&] {
-        for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k) {
+        std::atomic<int> paints_when_returned{-1};
+        std::thread other([&] {
             InvalidateRect(Handle(), nullptr, TRUE);
             UpdateWindow(Handle());
-            paints_when_returned.push_back(seen.paints.load());
-            returned = true;
-        }
-    });
-    // The window's thread answers nothing yet: the update cannot return.
-    std::this_thread::sleep_for(50ms);
-    EXPECT_FALSE(returned) << "the update must wait for the window's thread";
-    ASSERT_TRUE(Pump_Messages_Until([&] { return paints_when_returned.size() == 3 || !other.joinable(); }));
-    other.join();
-    ASSERT_EQ(paints_when_returned.size(), 3u);
-    for (int k = 0; k < 3; ++k) EXPECT_GE(paints_when_returned[k], before + k + 1) << "update " << k;
+            paints_when_returned = seen.paints.load();
+        });
+        while (testing_hooks::Waiting_Senders() == 0 && paints_when_returned < 0) std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(paints_when_returned, -1) << "update " << k << " returned before the window's thread painted";
+        ASSERT_TRUE(Pump_Messages_Until([&] { return paints_when_returned >= 0; }));
+        other.join();
+        EXPECT_EQ(paints_when_returned, before + k + 1) << "update " << k;
+    }
     EXPECT_FALSE(seen.painted_on_other_thread);
 }
 
