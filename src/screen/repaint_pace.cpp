@@ -49,11 +49,10 @@ void Repaint_Pace::Training_Step_Shown() {
 }
 
 void Repaint_Pace::Dream_Cycle_Shown() {
-    // A refresh from one cycle's paint to the next, the paint included.
-    if (waits > 0) {
-        const Clock::duration since = now() - wait_began;
-        if (since < refresh) sleep(refresh - since);
-    }
     Invalidate();
     Wait_For_Paint();
+    // The next cycle is painted no sooner than a refresh after this one's
+    // paint began, the paint included: until then this dream stays shown.
+    const Clock::duration since = now() - wait_began;
+    if (since < refresh) sleep(refresh - since);
 }

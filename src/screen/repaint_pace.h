@@ -12,9 +12,9 @@
 //   - once the network is built and shown: every time;
 //   - while it trains with redrawing: at most once per refresh, so the
 //     newest pictures are on the screen within one refresh;
-//   - while it dreams: after every cycle, and no sooner than a refresh
-//     after the previous cycle's paint, so every dream is seen and none
-//     is computed that never could be.
+//   - while it dreams: after every cycle, and then it lets the rest of a
+//     refresh pass before the next, so every dream is seen and none is
+//     computed that never could be.
 //
 // One worker's; not shared between threads.
 #pragma once

@@ -76,9 +76,9 @@ TEST_F(Screen_Repaint_Pace, TrainingStepsInvalidateTheWindowAndWaitAtMostOncePer
     EXPECT_EQ(slept, Clock::duration::zero());
 }
 
-// Every dreaming cycle is painted before the worker goes on, a refresh after
-// the previous cycle's paint began: a fast worker sleeps for the rest of
-// the refresh, a slow one not at all.
+// Every dreaming cycle is painted before the worker goes on, and the next
+// one no sooner than a refresh after that paint began: a fast worker sleeps
+// for the rest of the refresh after each cycle, a slow one not at all.
 TEST_F(Screen_Repaint_Pace, EveryDreamingCycleIsWaitedForARefreshAfterTheLast) {
     Stand_Still();
     for (int cycle = 1; cycle <= 4; ++cycle) {
@@ -86,7 +86,7 @@ TEST_F(Screen_Repaint_Pace, EveryDreamingCycleIsWaitedForARefreshAfterTheLast) {
         EXPECT_EQ(window.Paints(), cycle);
     }
     EXPECT_EQ(pace.Waits(), 4u);
-    EXPECT_EQ(slept, 3 * pace.Refresh());
+    EXPECT_EQ(slept, 4 * pace.Refresh());
     EXPECT_EQ(Paints_When_Free(), 0);
 
     Race_Ahead();
