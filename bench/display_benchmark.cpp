@@ -108,7 +108,7 @@ void Measure(HWND window, const Options& options, Results& results) {
     stack.window = window;
     stack.manager = &Process_Screen_Object_Manager();
     Worker_Stop stop;
-    Training_Worker_Argument argument{window, &stack, &stop};
+    Training_Worker_Argument argument{&stack, &stop};
     {
         Training_Run run(argument);
         run.Read_Settings();

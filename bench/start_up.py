@@ -62,7 +62,10 @@ def run_once(program, folder, phases):
     finally:
         if titles is not None:
             titles.close()
-        process.terminate()
+        if phases:  # the program is strace's child: ending it ends strace
+            subprocess.run(["pkill", "-TERM", "-P", str(process.pid)])
+        else:
+            process.terminate()
         process.wait()
     opened = {}
     if phases:

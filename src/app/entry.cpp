@@ -39,8 +39,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // down, so the worker never sees the network released.
     if (!Finish_Training_Worker(stack, stop, std::chrono::milliseconds(1500))) std::_Exit(exit_code);
     {
-        auto objects = Process_Screen_Object_Manager().Lock_Objects();
-        if (Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(objects, Main_Window))
+        On_Screen_Object_Manager& manager = Process_Screen_Object_Manager();
+        On_Screen_Object_Manager::Objects_Lock objects(manager);
+        if (Window_Object_List* list = manager.Find_Window(objects, Main_Window))
             list->Remove(&background);
     }
     return exit_code;

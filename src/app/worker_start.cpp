@@ -2,11 +2,9 @@
 
 void Start_Training_Worker(HWND window, Layer_Stack& stack, Training_Worker_Argument& argument, Worker_Stop& stop) {
     stack.window = window;
-    stack.layer_count = 0;
-    stack.connections.reset();
-    stack.layers.reset();
+    stack.connections.clear();
+    stack.layers.clear();
     stack.manager = &Process_Screen_Object_Manager();
-    argument.window = window;
     argument.stack = &stack;
     argument.stop = &stop;
     _beginthreadex(nullptr, 0, Training_Worker, &argument, 0, nullptr);
@@ -25,8 +23,7 @@ bool Finish_Training_Worker(Layer_Stack& stack, Worker_Stop& stop, std::chrono::
 }
 
 void Release_Training_Worker(Layer_Stack& stack) {
-    stack.connections.reset();
-    stack.layers.reset();
-    stack.layer_count = 0;
+    stack.connections.clear();
+    stack.layers.clear();
     stack.manager = nullptr;
 }

@@ -32,6 +32,7 @@ Item* Line_Aligned(std::unique_ptr<Item[]>& storage, size_t count) {
 }  // namespace
 
 void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) {
+    owner.Claim();
     weights.storage.reset();
     row_may_be_non_finite.reset();
     column_storage.reset();

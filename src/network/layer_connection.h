@@ -111,6 +111,7 @@ struct Layer_Connection {
     Neuron_Layer* lower = nullptr;                     // not owned
     Neuron_Layer* upper = nullptr;                     // not owned
     Weight_Rows weights;
+    Network_Owner owner;  // the thread that built it
 
     // Whether row l may hold a weight that is infinite or not a number: the
     // fast rules add such rows in full, since 0 × w is then not 0. Every row
@@ -155,6 +156,7 @@ private:
 };
 
 inline void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
+    owner.Check("Set_Weight");
     weights.Writable(l)[u].weight = value;
     columns[static_cast<size_t>(u) * column_stride + l] = value;
     if (!std::isfinite(value)) row_may_be_non_finite[l] = true;

@@ -9,8 +9,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 struct Layer_Stack {
+    Layer_Stack() = default;
+    // Takes the pictures out of the manager's lists and releases the
+    // network (Destroy_Network).
+    ~Layer_Stack();
+    Layer_Stack(const Layer_Stack&) = delete;
+    Layer_Stack& operator=(const Layer_Stack&) = delete;
+
     // Appends a layer of that size and, from the second layer on, the
     // connection from the previous top layer to it; registers the new
     // pictures with the manager for the window and captions them.
@@ -19,17 +27,17 @@ struct Layer_Stack {
     // window is repainted to show them is the caller's pace (Repaint_Pace).
     void Show_All();
 
+    int32_t Layer_Count() const { return static_cast<int32_t>(layers.size()); }
+
     HWND window = nullptr;
-    int32_t layer_count = 0;
-    // connections[i] joins layers[i] to layers[i + 1]; null below two layers.
-    std::unique_ptr<Layer_Connection*[]> connections;
-    // layers[0] is the input layer; null while there is none.
-    std::unique_ptr<Neuron_Layer*[]> layers;
+    // connections[i] joins layers[i] to layers[i + 1].
+    std::vector<std::unique_ptr<Layer_Connection>> connections;
+    // layers[0] is the input layer.
+    std::vector<std::unique_ptr<Neuron_Layer>> layers;
     On_Screen_Object_Manager* manager = nullptr;
 };
 
 // Takes the network's pictures out of the manager's lists and releases every
-// layer and connection the stack made, leaving null entries in its arrays.
-// Only for when nothing else can use the network any more (its worker has
-// ended).
+// layer and connection of the stack. Only for when nothing else can use the
+// network any more (its worker has ended).
 void Destroy_Network(Layer_Stack& stack);

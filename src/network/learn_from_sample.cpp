@@ -22,6 +22,7 @@ using namespace rules;
 // ascending index; then the negative update of the rows of lower neurons
 // that came out on, and of the same columns.
 void Layer_Connection::Learn_From_Sample(double learning_rate) {
+    owner.Check("Learn_From_Sample");
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     if (lower_count <= 0) return;

@@ -18,20 +18,20 @@ uint32_t Grey_Pixel(uint8_t level) { return level * 0x010101u; }
 // thread never waits for the painting. When the window is repainted to show
 // it is the worker's pace (Repaint_Pace).
 template <typename Column_Test, typename Pixel_Rule>
-void Paint_Picture(Picture_File& picture, int32_t width, int32_t height, Column_Test column_needed, Pixel_Rule rule,
-                   uint64_t holds) {
+void Paint_Picture(Double_Buffered_Bitmap& picture, int32_t width, int32_t height, Column_Test column_needed,
+                   Pixel_Rule rule, uint64_t version) {
     picture.Begin_Painting();
     if (uint32_t* pixels = picture.Painting_Pixels()) {
-        const size_t row = static_cast<size_t>(picture.bitmap_width);
-        width = std::min(width, picture.bitmap_width);
-        height = std::min(height, picture.bitmap_height);
+        const size_t row = static_cast<size_t>(picture.Width());
+        width = std::min(width, picture.Width());
+        height = std::min(height, picture.Height());
         for (int32_t x = 0; x < width; ++x) {
             if (!column_needed(x)) continue;
             for (int32_t y = 0; y < height; ++y)
                 pixels[static_cast<size_t>(y) * row + static_cast<size_t>(x)] = Grey_Pixel(rule(x, y));
         }
     }
-    picture.Publish(holds);
+    picture.Publish(version);
 }
 
 }  // namespace
@@ -48,8 +48,9 @@ uint8_t Weight_Grey_Level(double weight) {
 
 // States change with every sample: they are painted whole.
 void Neuron_Layer::Show_States(HWND) {
+    owner.Check("Show_States");
     Paint_Picture(
-        panel[0].picture, width, height, [](int32_t) { return true; },
+        panel[0].picture.bitmap, width, height, [](int32_t) { return true; },
         [this](int32_t x, int32_t y) { return State_Grey_Level(columns[x][y]); }, 0);
 }
 
@@ -58,12 +59,13 @@ void Neuron_Layer::Show_States(HWND) {
 // published it) is brought up to date by painting the rows written in
 // version v or later; a bitmap that holds nothing known is painted whole.
 void Layer_Connection::Show_Weights(HWND) {
-    Picture_File& picture = panel[0].picture;
+    owner.Check("Show_Weights");
+    Double_Buffered_Bitmap& picture = panel[0].picture.bitmap;
     picture.Begin_Painting();
-    const uint64_t held = picture.Painting_Holds();
+    const uint64_t painted = picture.Painting_Version();
     const uint64_t now = weights.Next_Version();  // rows written from here on are newer than this picture
     Paint_Picture(
         picture, Lower_Count(), Upper_Count(),
-        [this, held](int32_t l) { return held == 0 || weights.Written_In(l) >= held; },
+        [this, painted](int32_t l) { return painted == 0 || weights.Written_In(l) >= painted; },
         [this](int32_t l, int32_t u) { return Weight_Grey_Level(weights[l][u].weight); }, now);
 }

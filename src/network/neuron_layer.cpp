@@ -3,6 +3,7 @@
 #include <algorithm>
 
 void Neuron_Layer::Create(int32_t new_width, int32_t new_height) {
+    owner.Claim();
     columns.reset();
     panel.reset();
     width = new_width;

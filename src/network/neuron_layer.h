@@ -2,6 +2,7 @@
 // its states.
 #pragma once
 
+#include "network/network_owner.h"
 #include "platform.h"
 #include "screen/on_screen_object_bitmap.h"
 
@@ -29,4 +30,5 @@ struct Neuron_Layer {
     std::unique_ptr<std::unique_ptr<Neuron_State[]>[]> columns;
     int32_t width = 0;
     int32_t height = 0;
+    Network_Owner owner;  // the thread that built it
 };

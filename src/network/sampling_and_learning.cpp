@@ -49,6 +49,7 @@ using namespace rules;
 double Firing_Probability(double sum) { return 1 / (1 + std::pow(firing_base, -sum)); }
 
 void Layer_Connection::Sample_Up() {
+    owner.Check("Sample_Up");
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     if (upper_count <= 0) return;
@@ -76,6 +77,7 @@ void Layer_Connection::Sample_Up() {
 // whole, element by element. Rows that may hold a weight that is not finite,
 // and every row when a state is neither 0 nor 1, are summed in full.
 void Layer_Connection::Sample_Down() {
+    owner.Check("Sample_Down");
     const int32_t lower_count = Lower_Count();
     const int32_t upper_count = Upper_Count();
     if (lower_count <= 0) return;
@@ -156,6 +158,12 @@ void Layer_Connection::Update_Pairs_On(double learning_rate) {
     Check_Bookkeeping();
 }
 
-void Layer_Connection::Update_Positive(double learning_rate) { Update_Pairs_On<true>(learning_rate); }
+void Layer_Connection::Update_Positive(double learning_rate) {
+    owner.Check("Update_Positive");
+    Update_Pairs_On<true>(learning_rate);
+}
 
-void Layer_Connection::Update_Negative(double learning_rate) { Update_Pairs_On<false>(learning_rate); }
+void Layer_Connection::Update_Negative(double learning_rate) {
+    owner.Check("Update_Negative");
+    Update_Pairs_On<false>(learning_rate);
+}

@@ -44,7 +44,9 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
 
 HCURSOR SetCursor(HCURSOR cursor) {
     HCURSOR previous = current_cursor.exchange(cursor);
+    // Another thread's cursor shows when the window's thread next sets one.
     if (cursor == nullptr || !windowing::On_Window_Thread() || !windowing::Video_Running()) return previous;
+    WINDOW_THREAD_ONLY();
     auto& entry = *reinterpret_cast<Cursor_Entry*>(cursor);
     if (!entry.tried) {
         entry.cursor = SDL_CreateSystemCursor(entry.shape);  // fails without a display: tolerated

@@ -22,10 +22,10 @@ constexpr int button_height = 26;
 struct Box_State {
     std::string text;
     std::string title;
-    std::mutex lock;
-    std::condition_variable finished_changed;
-    bool finished = false;
-    int result = 0;
+    Mutex lock;
+    Condition finished_changed;
+    bool finished GUARDED_BY(lock) = false;
+    int result GUARDED_BY(lock) = 0;
 };
 
 RECT Button_Rect(HWND box) {
@@ -42,7 +42,7 @@ void Finish(HWND box, int result) {
     std::shared_ptr<void> keep = box->builtin_state;  // the state outlives the window's hold
     Box_State* state = State_Of(box);
     DestroyWindow(box);
-    std::lock_guard<std::mutex> hold(state->lock);
+    Mutex_Lock hold(state->lock);
     state->result = result;
     state->finished = true;
     state->finished_changed.notify_all();
@@ -132,7 +132,11 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
         if (!Open_Box(state)) return IDOK;
         // A modal loop: the thread's other windows go on working meanwhile.
         MSG message;
-        while (!state->finished) {
+        const auto finished = [&] {
+            Mutex_Lock hold(state->lock);
+            return state->finished;
+        };
+        while (!finished()) {
             if (!windowing::Next_Message(message)) {
                 PostQuitMessage(static_cast<int>(message.wParam));  // the outer loop ends too
                 windowing::Close_All_Message_Boxes();
@@ -141,14 +145,15 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+        Mutex_Lock hold(state->lock);
         return state->result;
     }
 
     bool opened = false;
     if (!windowing::Run_On_Window_Thread(nullptr, [&] { opened = Open_Box(state); })) return 0;
     if (!opened) return IDOK;
-    std::unique_lock<std::mutex> hold(state->lock);
-    state->finished_changed.wait(hold, [&] { return state->finished; });
+    Mutex_Lock hold(state->lock);
+    state->finished_changed.wait(hold, [&]() REQUIRES(state->lock) { return state->finished; });
     return state->result;
 }
 

@@ -7,12 +7,9 @@
 #include <new>
 #include <utility>
 
-namespace {
+Mutex raster::selection_lock;
 
-// Selecting and releasing bitmaps is rare and may happen on two threads at
-// once (the worker paints a picture while the window's thread draws it), so
-// the bookkeeping of which context holds a bitmap is kept under one lock.
-std::mutex selection_lock;
+namespace {
 
 // A fresh memory context holds this 1 by 1 bitmap, as the system's do; it can
 // be selected into any number of contexts and is never deleted.
@@ -27,14 +24,14 @@ HBRUSH Stock_Brush() {
 }
 
 // Pixel buffers of freed bitmaps, kept for the next bitmap of the same size.
-std::mutex spare_lock;
-std::vector<std::vector<uint8_t>> spare_pixels;
+Mutex spare_lock;
+std::vector<std::vector<uint8_t>> spare_pixels GUARDED_BY(spare_lock);
 constexpr size_t smallest_spare = 256 * 1024;
 constexpr size_t most_spares = 4;
 
 bool Reuse_Pixels(size_t bytes, std::vector<uint8_t>& storage) {
     if (bytes < smallest_spare) return false;
-    std::lock_guard<std::mutex> hold(spare_lock);
+    Mutex_Lock hold(spare_lock);
     for (auto spare = spare_pixels.begin(); spare != spare_pixels.end(); ++spare) {
         if (spare->size() != bytes) continue;
         storage = std::move(*spare);
@@ -46,7 +43,7 @@ bool Reuse_Pixels(size_t bytes, std::vector<uint8_t>& storage) {
 
 void Keep_Pixels(std::vector<uint8_t> storage) {
     if (storage.size() < smallest_spare) return;
-    std::lock_guard<std::mutex> hold(spare_lock);
+    Mutex_Lock hold(spare_lock);
     if (spare_pixels.size() == most_spares) spare_pixels.erase(spare_pixels.begin());
     spare_pixels.push_back(std::move(storage));
 }
@@ -164,7 +161,7 @@ BOOL DeleteDC(HDC dc) {
 
 void raster::Free_Dc(HDC dc) {
     {
-        std::lock_guard<std::mutex> hold(selection_lock);
+        Mutex_Lock hold(raster::selection_lock);
         if (dc->bitmap != nullptr && dc->bitmap->selected_into == dc) dc->bitmap->selected_into = nullptr;
         if (dc->brush != nullptr && dc->brush != Stock_Brush()) --dc->brush->selections;
     }
@@ -201,7 +198,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     if (dc == nullptr || object == nullptr) return nullptr;
     if (Kind_Of(object) == Gdi_Kind::Brush) {
-        std::lock_guard<std::mutex> hold(selection_lock);
+        Mutex_Lock hold(raster::selection_lock);
         HBRUSH previous = dc->brush != nullptr ? dc->brush : Stock_Brush();
         auto* brush = static_cast<HBRUSH>(object);
         if (previous != Stock_Brush()) --previous->selections;
@@ -211,7 +208,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     }
     if (Kind_Of(object) != Gdi_Kind::Bitmap || dc->kind != Dc_Kind::Memory) return nullptr;
     auto* bitmap = static_cast<HBITMAP>(object);
-    std::lock_guard<std::mutex> hold(selection_lock);
+    Mutex_Lock hold(raster::selection_lock);
     if (bitmap != Stock_Bitmap() && bitmap->selected_into != nullptr && bitmap->selected_into != dc)
         return nullptr;  // already selected into another context
     HBITMAP previous = dc->bitmap;
@@ -227,7 +224,7 @@ BOOL DeleteObject(HGDIOBJ object) {
         auto* brush = static_cast<HBRUSH>(object);
         if (brush == Stock_Brush()) return TRUE;
         {
-            std::lock_guard<std::mutex> hold(selection_lock);
+            Mutex_Lock hold(raster::selection_lock);
             if (brush->selections > 0) return FALSE;  // still selected: the system refuses
         }
         delete brush;
@@ -237,7 +234,7 @@ BOOL DeleteObject(HGDIOBJ object) {
     auto* bitmap = static_cast<HBITMAP>(object);
     if (bitmap == Stock_Bitmap()) return TRUE;
     {
-        std::lock_guard<std::mutex> hold(selection_lock);
+        Mutex_Lock hold(raster::selection_lock);
         if (bitmap->selected_into != nullptr) return FALSE;  // still selected: the system refuses
     }
     raster::Free_Bitmap(bitmap);

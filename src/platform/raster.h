@@ -7,6 +7,7 @@
 // stored bottom-up, as a device-independent bitmap section does.
 #pragma once
 
+#include "locks.h"
 #include "platform.h"
 
 #include <cstdint>
@@ -14,6 +15,13 @@
 #include <vector>
 
 enum class Gdi_Kind : uint32_t { Bitmap = 0x6269746d, Brush = 0x62727368 };
+
+namespace raster {
+// Which context holds a bitmap or a brush may change on two threads at once
+// (the worker paints a picture while the window's thread draws it): that
+// bookkeeping is kept under this lock.
+extern Mutex selection_lock;
+}  // namespace raster
 
 struct HBITMAP__ {
     Gdi_Kind kind = Gdi_Kind::Bitmap;
@@ -23,7 +31,7 @@ struct HBITMAP__ {
     int stride = 0;           // bytes from one stored row to the next
     bool bottom_up = false;   // row 0 of the picture is the last stored row
     uint8_t* pixels = nullptr;
-    HDC selected_into = nullptr;  // a bitmap is selected into one context at a time
+    HDC selected_into GUARDED_BY(raster::selection_lock) = nullptr;  // one context at a time
     std::vector<uint8_t> storage;
 
     uint8_t* Row(int y) { return pixels + static_cast<ptrdiff_t>(bottom_up ? height - 1 - y : y) * stride; }
@@ -35,7 +43,8 @@ struct HBITMAP__ {
 struct HBRUSH__ {
     Gdi_Kind kind = Gdi_Kind::Brush;
     COLORREF colour = 0;
-    int selections = 0;  // contexts holding the brush; the system refuses to delete it then
+    // Contexts holding the brush; the system refuses to delete it then.
+    int selections GUARDED_BY(raster::selection_lock) = 0;
 };
 
 // Every drawing object starts with its kind, so a HGDIOBJ can be told apart.

@@ -1,5 +1,7 @@
 #include "video_start.h"
 
+#include "windowing.h"
+
 #include <SDL.h>
 
 #include <cstdlib>
@@ -32,6 +34,7 @@ void Add_Reason(std::string& reasons, const std::string& reason) {
 }  // namespace
 
 std::optional<std::string> Start_Video() {
+    WINDOW_THREAD_ONLY();
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return std::nullopt;
     // The window's picture is copied to the screen as it is: SDL's own
     // framebuffer (shared memory under X11) does that directly, where a

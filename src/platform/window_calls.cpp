@@ -19,8 +19,8 @@ struct Window_Class {
 
 // The registered classes, guarded by their own lock.
 struct Class_Registry {
-    std::mutex lock;
-    std::map<std::string, Window_Class> classes;
+    Mutex lock;
+    std::map<std::string, Window_Class> classes GUARDED_BY(lock);
 };
 
 Class_Registry& Classes() {
@@ -75,9 +75,10 @@ HWND Make_Window(const char* class_name, const char* window_name, DWORD style, i
     Register_Builtin_Classes();
     Window_Class window_class;
     {
-        std::lock_guard<std::mutex> hold(Classes().lock);
-        auto found = Classes().classes.find(class_name);
-        if (found == Classes().classes.end()) return nullptr;
+        Class_Registry& registry = Classes();
+        Mutex_Lock hold(registry.lock);
+        auto found = registry.classes.find(class_name);
+        if (found == registry.classes.end()) return nullptr;
         window_class = found->second;
     }
     auto window = std::make_unique<HWND__>();
@@ -103,18 +104,18 @@ HWND Make_Window(const char* class_name, const char* window_name, DWORD style, i
 }  // namespace
 
 void HWND__::Set_Title(std::string text) {
-    std::lock_guard<std::mutex> hold(title_lock);
+    Mutex_Lock hold(title_lock);
     title = std::move(text);
     title_changed = true;
 }
 
 std::string HWND__::Title() const {
-    std::lock_guard<std::mutex> hold(title_lock);
+    Mutex_Lock hold(title_lock);
     return title;
 }
 
 std::optional<std::string> HWND__::Take_New_Title() {
-    std::lock_guard<std::mutex> hold(title_lock);
+    Mutex_Lock hold(title_lock);
     if (!title_changed) return std::nullopt;
     title_changed = false;
     return title;
@@ -123,8 +124,9 @@ std::optional<std::string> HWND__::Take_New_Title() {
 namespace windowing {
 
 void Register_Builtin_Class(const char* name, WNDPROC procedure, Builtin_Kind kind) {
-    std::lock_guard<std::mutex> hold(Classes().lock);
-    Classes().classes[name] = Window_Class{procedure, nullptr, true, kind};
+    Class_Registry& registry = Classes();
+    Mutex_Lock hold(registry.lock);
+    registry.classes[name] = Window_Class{procedure, nullptr, true, kind};
 }
 
 HWND Create_Top_Level(const char* class_name, const char* title, int client_width, int client_height,
@@ -156,8 +158,9 @@ ATOM RegisterClassExA(const WNDCLASSEXA* window_class) {
         return 0;
     windowing::Start_Window_Thread();
     Register_Builtin_Classes();
-    std::lock_guard<std::mutex> hold(Classes().lock);
-    auto& classes = Classes().classes;
+    Class_Registry& registry = Classes();
+    Mutex_Lock hold(registry.lock);
+    auto& classes = registry.classes;
     if (classes.count(window_class->lpszClassName) != 0) return 0;  // already registered
     classes[window_class->lpszClassName] = Window_Class{window_class->lpfnWndProc, window_class->hCursor};
     return static_cast<ATOM>(0xC000 + classes.size());

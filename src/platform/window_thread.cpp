@@ -4,6 +4,7 @@
 // it (the synchronous repaint and message sends), which it runs when it next
 // looks for a message, before anything else, as the system does with sent
 // messages. The rules of the two threads: docs/threads.md.
+#include "locks.h"
 #include "platform_testing.h"
 #include "text.h"
 #include "video_start.h"
@@ -12,8 +13,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 
@@ -23,7 +24,8 @@
 
 namespace {
 
-// Work another thread waits for; it lives on that thread's stack.
+// Work another thread waits for; it lives on that thread's stack. running
+// and done are guarded by the window layer's lock.
 struct Sent_Work {
     HWND window = nullptr;
     const std::function<void()>* work = nullptr;
@@ -31,27 +33,28 @@ struct Sent_Work {
     bool done = false;
 };
 
-// Everything here is guarded by `lock`, which is never held while a window
+// The window layer's state. Its lock is never held while a window
 // procedure, sent work or SDL's wait runs.
 struct Window_Thread_State {
-    std::mutex lock;
-    std::condition_variable changed;  // work done, window destroyed, loop ended, wake asked
-    std::thread::id thread;
-    bool thread_known = false;
-    bool video_running = false;
+    Mutex lock;
+    Condition changed;  // work done, window destroyed, loop ended, wake asked
+    // The thread that owns the windows, set once by the first that asks;
+    // read without the lock by every call that asks which thread it is on.
+    std::atomic<std::thread::id> thread{};
+    bool video_running GUARDED_BY(lock) = false;
     // The loop sleeps on the display's connection, where input arrives, and
     // on an event descriptor that other threads write to wake it. Without a
     // display connection to watch (SDL's offscreen and dummy drivers, or
     // before the first window), it waits on its condition, a few
     // milliseconds at a time, and looks at SDL's queue after.
-    int wake_fd = -1;
-    int display_fd = -1;
-    std::deque<MSG> posted;
-    std::deque<Sent_Work*> sent;
-    bool quit_posted = false;
-    int quit_code = 0;
-    bool loop_ended = false;  // the last loop took its quit message and no new one runs
-    std::vector<std::unique_ptr<HWND__>> windows;  // every window made, kept until exit
+    int wake_fd GUARDED_BY(lock) = -1;
+    int display_fd GUARDED_BY(lock) = -1;
+    std::deque<MSG> posted GUARDED_BY(lock);
+    std::deque<Sent_Work*> sent GUARDED_BY(lock);
+    bool quit_posted GUARDED_BY(lock) = false;
+    int quit_code GUARDED_BY(lock) = 0;
+    bool loop_ended GUARDED_BY(lock) = false;  // the last loop took its quit message and no new one runs
+    std::vector<std::unique_ptr<HWND__>> windows GUARDED_BY(lock);  // every window made, kept until exit
 };
 
 Window_Thread_State& State() {
@@ -61,7 +64,7 @@ Window_Thread_State& State() {
 
 void Run_Sent_Work() {
     Window_Thread_State& ui = State();
-    std::unique_lock<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     while (!ui.sent.empty()) {
         Sent_Work* item = ui.sent.front();
         ui.sent.pop_front();
@@ -97,7 +100,7 @@ void Sleep_On_Display(int display_fd, int wake_fd, uint64_t milliseconds) {
 
 HWND Window_Needing_Paint() {
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     for (const auto& window : ui.windows)
         if (window->top_level && window->visible && !window->destroyed && window->needs_paint) return window.get();
     return nullptr;
@@ -109,19 +112,18 @@ namespace windowing {
 
 std::optional<std::string> Start_Window_Thread() {
     Window_Thread_State& ui = State();
+    std::thread::id nobody{};
+    const std::thread::id me = std::this_thread::get_id();
+    if (!ui.thread.compare_exchange_strong(nobody, me) && nobody != me)
+        return std::string("the windows belong to another thread");
     {
-        std::lock_guard<std::mutex> hold(ui.lock);
-        if (!ui.thread_known) {
-            ui.thread = std::this_thread::get_id();
-            ui.thread_known = true;
-        }
-        if (ui.thread != std::this_thread::get_id()) return std::string("the windows belong to another thread");
+        Mutex_Lock hold(ui.lock);
         if (ui.video_running) return std::nullopt;
     }
     if (auto problem = Start_Video()) return problem;
     Measure_Display_Refresh();
     {
-        std::lock_guard<std::mutex> hold(ui.lock);
+        Mutex_Lock hold(ui.lock);
         ui.wake_fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         ui.video_running = true;
     }
@@ -131,22 +133,19 @@ std::optional<std::string> Start_Window_Thread() {
     return std::nullopt;
 }
 
-bool On_Window_Thread() {
-    Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
-    return ui.thread_known && ui.thread == std::this_thread::get_id();
-}
+bool On_Window_Thread() { return State().thread.load(std::memory_order_acquire) == std::this_thread::get_id(); }
 
 bool Video_Running() {
-    std::lock_guard<std::mutex> hold(State().lock);
-    return State().video_running;
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    return ui.video_running;
 }
 
 void Wake_Window_Thread() {
     Window_Thread_State& ui = State();
     int wake_fd = -1;
     {
-        std::lock_guard<std::mutex> hold(ui.lock);
+        Mutex_Lock hold(ui.lock);
         ui.changed.notify_all();
         wake_fd = ui.wake_fd;
     }
@@ -159,8 +158,9 @@ void Wake_Window_Thread() {
 void Watch_Display(SDL_Window* window) {
     const int fd = Display_Connection_Fd(window);
     if (fd < 0) return;
-    std::lock_guard<std::mutex> hold(State().lock);
-    State().display_fd = fd;
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    ui.display_fd = fd;
 }
 
 bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
@@ -168,18 +168,23 @@ bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
         work();
         return true;
     }
+    // The window's thread may need any lock of the program's to run the
+    // work (a paint takes the screen objects' and the pictures'): a thread
+    // that held one while it waited here would wait for ever.
+    locks::Check_None_Held_Before_Waiting("work sent to the window's thread");
     Window_Thread_State& ui = State();
     Sent_Work item;
     item.window = window;
     item.work = &work;
     {
-        std::lock_guard<std::mutex> hold(ui.lock);
-        if (!ui.thread_known || ui.loop_ended || (window != nullptr && window->destroyed)) return false;
+        Mutex_Lock hold(ui.lock);
+        const bool no_window_thread = ui.thread.load() == std::thread::id{};
+        if (no_window_thread || ui.loop_ended || (window != nullptr && window->destroyed)) return false;
         ui.sent.push_back(&item);
     }
     Wake_Window_Thread();
-    std::unique_lock<std::mutex> hold(ui.lock);
-    ui.changed.wait(hold, [&] {
+    Mutex_Lock hold(ui.lock);
+    ui.changed.wait(hold, [&]() REQUIRES(ui.lock) {
         return item.done || (!item.running && (ui.loop_ended || (window != nullptr && window->destroyed)));
     });
     if (!item.done) {
@@ -191,7 +196,7 @@ bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
 
 void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     if (message == WM_MOUSEMOVE && !ui.posted.empty() && ui.posted.back().message == WM_MOUSEMOVE &&
         ui.posted.back().hwnd == window) {
         ui.posted.back().lParam = lparam;
@@ -212,7 +217,7 @@ bool Next_Message(MSG& message) {
     Start_Window_Thread();
     Window_Thread_State& ui = State();
     {
-        std::lock_guard<std::mutex> hold(ui.lock);
+        Mutex_Lock hold(ui.lock);
         ui.loop_ended = false;
     }
     for (;;) {
@@ -224,7 +229,7 @@ bool Next_Message(MSG& message) {
         Apply_Titles();
         const uint64_t wait = video ? Present_Due_Windows(100) : 10;
         {
-            std::lock_guard<std::mutex> hold(ui.lock);
+            Mutex_Lock hold(ui.lock);
             if (!ui.posted.empty()) {
                 message = ui.posted.front();
                 ui.posted.pop_front();
@@ -249,7 +254,7 @@ bool Next_Message(MSG& message) {
         int display_fd = -1;
         int wake_fd = -1;
         {
-            std::unique_lock<std::mutex> hold(ui.lock);
+            Mutex_Lock hold(ui.lock);
             if (!ui.sent.empty()) continue;
             if (!video || ui.display_fd < 0 || ui.wake_fd < 0) {
                 ui.changed.wait_for(hold, std::chrono::milliseconds(std::min<uint64_t>(wait, 5)));
@@ -265,7 +270,7 @@ bool Next_Message(MSG& message) {
 void End_Of_Loop() {
     Window_Thread_State& ui = State();
     {
-        std::lock_guard<std::mutex> hold(ui.lock);
+        Mutex_Lock hold(ui.lock);
         ui.loop_ended = true;
         ui.sent.clear();  // their waiters see the loop has ended and give up
         ui.changed.notify_all();
@@ -275,15 +280,16 @@ void End_Of_Loop() {
 
 HWND Keep_Window(std::unique_ptr<HWND__> window) {
     HWND handle = window.get();
-    std::lock_guard<std::mutex> hold(State().lock);
-    State().windows.push_back(std::move(window));
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    ui.windows.push_back(std::move(window));
     return handle;
 }
 
 bool Is_Live(HWND window) {
     if (window == nullptr) return false;
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     for (const auto& candidate : ui.windows)
         if (candidate.get() == window) return !window->destroyed;
     return false;
@@ -291,7 +297,7 @@ bool Is_Live(HWND window) {
 
 void Mark_Destroyed(HWND window) {
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     window->destroyed = true;
     window->visible = false;
     ui.changed.notify_all();  // threads waiting on this window are released
@@ -299,7 +305,7 @@ void Mark_Destroyed(HWND window) {
 
 HWND By_Sdl_Id(uint32_t id) {
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     for (const auto& window : ui.windows)
         if (window->sdl_id == id && !window->destroyed && window->sdl != nullptr) return window.get();
     return nullptr;
@@ -307,7 +313,7 @@ HWND By_Sdl_Id(uint32_t id) {
 
 std::vector<HWND> Live_Windows_Where(const std::function<bool(const HWND__&)>& test) {
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     std::vector<HWND> found;
     for (const auto& window : ui.windows)
         if (!window->destroyed && test(*window)) found.push_back(window.get());
@@ -320,7 +326,7 @@ std::vector<HWND> Live_Windows_Where(const std::function<bool(const HWND__&)>& t
 
 void PostQuitMessage(int exit_code) {
     Window_Thread_State& ui = State();
-    std::lock_guard<std::mutex> hold(ui.lock);
+    Mutex_Lock hold(ui.lock);
     ui.quit_posted = true;
     ui.quit_code = exit_code;
 }
@@ -354,6 +360,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 int testing_hooks::Waiting_Senders() {
-    std::lock_guard<std::mutex> hold(State().lock);
-    return static_cast<int>(State().sent.size());
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    return static_cast<int>(ui.sent.size());
 }

@@ -17,6 +17,7 @@
 // docs/threads.md.
 #pragma once
 
+#include "locks.h"
 #include "platform.h"
 
 #include <atomic>
@@ -74,9 +75,9 @@ struct HWND__ {
     std::optional<std::string> Take_New_Title();
 
 private:
-    mutable std::mutex title_lock;
-    std::string title;
-    bool title_changed = false;
+    mutable Mutex title_lock;
+    std::string title GUARDED_BY(title_lock);
+    bool title_changed GUARDED_BY(title_lock) = false;
 };
 
 namespace windowing {

@@ -3,8 +3,7 @@
 #include <utility>
 
 void Menu_Item_List::Clear() {
-    strings.reset();
-    count = 0;
+    strings.clear();
     bounded = false;
     show_empty_text = false;
     incremental = false;
@@ -13,16 +12,8 @@ void Menu_Item_List::Clear() {
 }
 
 void Menu_Item_List::Add_Item(std::string text) {
-    if (bounded && count >= capacity && count > 0) {
-        for (int32_t i = 1; i < count; ++i) strings[i - 1] = std::move(strings[i]);
-        strings[count - 1] = std::move(text);
-    } else {
-        auto grown = std::make_unique<std::string[]>(static_cast<size_t>(count) + 1);
-        for (int32_t i = 0; i < count; ++i) grown[i] = std::move(strings[i]);
-        grown[count] = std::move(text);
-        strings = std::move(grown);
-        ++count;
-    }
+    if (bounded && Count() >= capacity && !strings.empty()) strings.erase(strings.begin());
+    strings.push_back(std::move(text));
     if (list_box != nullptr) Mirror(list_box);
 }
 
@@ -31,16 +22,14 @@ void Menu_Item_List::Mirror(HWND box) {
         // Drop the box's oldest line only when the box is already full, so
         // that the box keeps the same texts as the list also while the list
         // is filling up.
-        if (bounded && count >= capacity && SendMessageA(box, LB_GETCOUNT, 0, 0) >= capacity)
+        if (bounded && Count() >= capacity && SendMessageA(box, LB_GETCOUNT, 0, 0) >= capacity)
             SendMessageA(box, LB_DELETESTRING, 0, 0);
-        if (count > 0)
-            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strings[count - 1].c_str()));
+        if (!strings.empty()) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strings.back().c_str()));
         return;
     }
     SendMessageA(box, LB_RESETCONTENT, 0, 0);
-    if (count > 0) {
-        for (int32_t i = 0; i < count; ++i)
-            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strings[i].c_str()));
+    if (!strings.empty()) {
+        for (const std::string& text : strings) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     } else if (show_empty_text) {
         SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("List is empty."));
     }

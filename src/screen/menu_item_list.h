@@ -5,8 +5,8 @@
 #include "platform.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <vector>
 
 class Menu_Item_List {
 public:
@@ -23,6 +23,7 @@ public:
     bool incremental = false;      // update the list box line by line instead of rebuilding it
     HWND list_box = nullptr;
     int32_t capacity = 0;
-    int32_t count = 0;
-    std::unique_ptr<std::string[]> strings;  // exactly count texts
+    std::vector<std::string> strings;  // oldest first
+
+    int32_t Count() const { return static_cast<int32_t>(strings.size()); }
 };

@@ -20,7 +20,7 @@ void On_Screen_Object_Bitmap::Setup(int32_t width, int32_t height) {
     rect = &bounds;
     bounds = RECT{100, 100, 100 + width, 100 + height};
     picture.file_name = Path_In_Current_Directory(std::to_string(Clock_Seconds()));
-    picture.Replace(width, height);
+    picture.bitmap.Replace(width, height);
 }
 
 void On_Screen_Object_Bitmap::Draw(HDC dc) {
@@ -32,7 +32,7 @@ void On_Screen_Object_Bitmap::Draw(HDC dc) {
         SetBkMode(dc, TRANSPARENT);
         DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &box, 0);
     }
-    picture.Copy_To(dc, bounds.left, bounds.top);
+    picture.bitmap.Copy_To(dc, bounds.left, bounds.top);
     // The brush is let go by the context first: a selected brush cannot be deleted.
     SelectObject(dc, old_brush);
     DeleteObject(white);

@@ -5,14 +5,14 @@
 #include <utility>
 
 void On_Screen_Object_Manager::Check_Held(const Objects_Lock& held) const {
-    if (held.owns_lock() && held.mutex() == &lock) return;
+    if (&held.manager == this) return;
     std::fputs("layerdream: the screen objects were looked at without their lock\n", stderr);
     std::abort();
 }
 
 Window_Object_List* On_Screen_Object_Manager::Find(HWND window) {
-    for (int32_t i = 0; i < window_count; ++i)
-        if (windows[i].window == window) return &windows[i];
+    for (Window_Object_List& list : windows)
+        if (list.window == window) return &list;
     return nullptr;
 }
 
@@ -23,23 +23,21 @@ Window_Object_List* On_Screen_Object_Manager::Find_Window(const Objects_Lock& he
 
 int32_t On_Screen_Object_Manager::Window_Count(const Objects_Lock& held) const {
     Check_Held(held);
-    return window_count;
+    return static_cast<int32_t>(windows.size());
 }
 
+void On_Screen_Object_Manager::Append_Window(HWND window) { windows.emplace_back(window); }
+
 bool On_Screen_Object_Manager::Add_Window(HWND window) {
-    auto lists = std::lock_guard(lock);
-    auto grown = std::make_unique<Window_Object_List[]>(static_cast<size_t>(window_count) + 1);
-    for (int32_t i = 0; i < window_count; ++i) grown[i] = std::move(windows[i]);
-    grown[window_count].window = window;
-    windows = std::move(grown);
-    ++window_count;
+    Objects_Lock held(*this);
+    Append_Window(window);
     return true;
 }
 
 bool On_Screen_Object_Manager::Add_Object(HWND window, On_Screen_Object* object) {
     {
-        auto lists = std::lock_guard(lock);
-        if (Find(window) == nullptr) Add_Window(window);
+        Objects_Lock held(*this);
+        if (Find(window) == nullptr) Append_Window(window);
         Find(window)->Add_To_Front(object);
     }
     Repaint_Now(window);
@@ -47,14 +45,14 @@ bool On_Screen_Object_Manager::Add_Object(HWND window, On_Screen_Object* object)
 }
 
 void On_Screen_Object_Manager::Paint_Window(HWND window, HDC dc) {
-    auto lists = std::lock_guard(lock);
+    Objects_Lock held(*this);
     Window_Object_List* list = Find(window);
     if (list == nullptr) return;
-    for (int32_t i = list->object_count - 1; i >= 0; --i) list->objects[i]->Draw(dc);
+    for (auto object = list->objects.rbegin(); object != list->objects.rend(); ++object) (*object)->Draw(dc);
 }
 
 void On_Screen_Object_Manager::Dispatch_Mouse_Event(HWND window, Event_Code code, int x, int y) {
-    auto lists = std::lock_guard(lock);
+    Objects_Lock held(*this);
     Window_Object_List* list = Find(window);
     if (list == nullptr) return;
     list->Dispatch(code, x, y);

@@ -12,11 +12,11 @@ constexpr double pixels_per_character = 8.5;
 void On_Screen_Object_Right_Click_Menu::Open_At(int x, int y) {
     bounds.top = y;
     bounds.left = x;
-    bounds.bottom = y + items.count * item_height;
+    bounds.bottom = y + items.Count() * item_height;
     active = true;
     background_colour = menu_colour;
     size_t longest = 0;
-    for (int32_t i = 0; i < items.count; ++i) longest = std::max(longest, items.strings[i].size());
+    for (const std::string& item : items.strings) longest = std::max(longest, item.size());
     bounds.right = x + static_cast<LONG>(static_cast<double>(longest) * pixels_per_character);
 }
 
@@ -30,7 +30,7 @@ void On_Screen_Object_Right_Click_Menu::Draw(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     FillRect(dc, &bounds, fill);
     RECT band{bounds.left, bounds.top, bounds.right, bounds.top + item_height};
-    for (int32_t i = 0; i < items.count; ++i) {
+    for (int32_t i = 0; i < items.Count(); ++i) {
         if (i == hover_index) FillRect(dc, &band, highlight);
         DrawTextA(dc, items.strings[i].c_str(), static_cast<int>(items.strings[i].size()), &band, 0);
         band.top += item_height;

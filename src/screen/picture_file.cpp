@@ -5,94 +5,6 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
-#include <utility>
-
-namespace {
-
-// A 32-bit top-down section of width × height pixels, its pixels in bits; an
-// empty picture has no pixels, and a bitmap compatible with the display.
-HBITMAP Make_Picture_Bitmap(int32_t width, int32_t height, uint32_t*& bits) {
-    bits = nullptr;
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HBITMAP made = nullptr;
-    if (width > 0 && height > 0) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // negative: rows stored top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* pixels = nullptr;
-        made = CreateDIBSection(display, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-    } else {
-        made = CreateCompatibleBitmap(display, width, height);
-    }
-    DeleteDC(display);
-    return made;
-}
-
-}  // namespace
-
-Picture_File::~Picture_File() {
-    if (bitmap != nullptr) DeleteObject(bitmap);
-    Discard_Painting();
-}
-
-HBITMAP Picture_File::Begin_Painting() {
-    if (painting == nullptr) {
-        painting_holds = 0;
-        painting = Make_Picture_Bitmap(bitmap_width, bitmap_height, painting_pixels);
-    }
-    return painting;
-}
-
-void Picture_File::Publish(uint64_t holds) {
-    std::lock_guard<std::mutex> copying(lock);
-    std::swap(bitmap, painting);
-    std::swap(shown_pixels, painting_pixels);
-    painting_holds = shown_holds;
-    shown_holds = holds;
-}
-
-void Picture_File::Replace(int32_t width, int32_t height) {
-    Discard_Painting();
-    uint32_t* fresh_pixels = nullptr;
-    HBITMAP fresh = Make_Picture_Bitmap(width, height, fresh_pixels);
-    // The picture may already be drawn or saved on the window's thread: the
-    // new bitmap and its size take the old one's place under the lock.
-    {
-        std::lock_guard<std::mutex> replacing(lock);
-        std::swap(bitmap, fresh);
-        shown_pixels = fresh_pixels;
-        bitmap_width = width;
-        bitmap_height = height;
-        shown_holds = 0;
-    }
-    if (fresh != nullptr) DeleteObject(fresh);
-}
-
-void Picture_File::Copy_To(HDC target, int x, int y) const {
-    HDC source = CreateCompatibleDC(target);
-    {
-        std::lock_guard<std::mutex> copying(lock);
-        HGDIOBJ old_bitmap = SelectObject(source, bitmap);
-        BitBlt(target, x, y, bitmap_width, bitmap_height, source, 0, 0, SRCCOPY);
-        SelectObject(source, old_bitmap);
-        // The copy is done before the painter may write into this bitmap
-        // again, not merely queued.
-        GdiFlush();
-    }
-    DeleteDC(source);
-}
-
-void Picture_File::Discard_Painting() {
-    if (painting != nullptr) DeleteObject(painting);
-    painting = nullptr;
-    painting_pixels = nullptr;
-    painting_holds = 0;
-}
 
 int64_t BMP_Row_Size(int64_t width) { return ((width * 24 + 31) / 32) * 4; }
 
@@ -116,7 +28,7 @@ void Copy_Pixels(const Picture_File& picture, const BITMAPINFO& info, Pixel_Buff
     buffer.bytes = static_cast<const char*>(bits);
     if (buffer.section != nullptr) {
         HGDIOBJ old_target = SelectObject(target, buffer.section);
-        picture.Copy_To(target, 0, 0);
+        picture.bitmap.Copy_To(target, 0, 0);
         SelectObject(target, old_target);
     }
     DeleteDC(target);
@@ -126,6 +38,8 @@ void Copy_Pixels(const Picture_File& picture, const BITMAPINFO& info, Pixel_Buff
 }  // namespace
 
 bool Picture_File::Save_BMP(std::error_code* failure) {
+    const int32_t bitmap_width = bitmap.Width();
+    const int32_t bitmap_height = bitmap.Height();
     const int64_t row_size = BMP_Row_Size(bitmap_width);
 
     BITMAPFILEHEADER file_header{};

@@ -3,27 +3,20 @@
 #include <algorithm>
 
 int32_t Window_Object_List::Index_Of(const On_Screen_Object* object) const {
-    for (int32_t i = 0; i < object_count; ++i)
-        if (objects[i] == object) return i;
-    return -1;
+    const auto found = std::find(objects.begin(), objects.end(), object);
+    return found == objects.end() ? -1 : static_cast<int32_t>(found - objects.begin());
 }
 
 void Window_Object_List::Move_To_Front(const On_Screen_Object* object) {
     const int32_t index = Index_Of(object);
     if (index <= 0) return;
-    On_Screen_Object* moving = objects[index];
-    std::copy_backward(objects.get(), objects.get() + index, objects.get() + index + 1);
-    objects[0] = moving;
+    std::rotate(objects.begin(), objects.begin() + index, objects.begin() + index + 1);
 }
 
 bool Window_Object_List::Add_To_Front(On_Screen_Object* object) {
     if (Index_Of(object) >= 0) return true;
     if (object == nullptr) return false;
-    auto grown = std::make_unique<On_Screen_Object*[]>(static_cast<size_t>(object_count) + 1);
-    std::copy(objects.get(), objects.get() + object_count, grown.get());
-    grown[object_count] = object;
-    objects = std::move(grown);
-    ++object_count;
+    objects.push_back(object);
     object->window = window;
     Move_To_Front(object);
     return true;
@@ -32,45 +25,26 @@ bool Window_Object_List::Add_To_Front(On_Screen_Object* object) {
 bool Window_Object_List::Remove(On_Screen_Object* object) {
     const int32_t index = Index_Of(object);
     if (index < 0) return false;
-    std::unique_ptr<On_Screen_Object*[]> shrunk;
-    if (object_count > 1) {
-        shrunk = std::make_unique<On_Screen_Object*[]>(static_cast<size_t>(object_count) - 1);
-        std::copy(objects.get(), objects.get() + index, shrunk.get());
-        std::copy(objects.get() + index + 1, objects.get() + object_count, shrunk.get() + index);
-    }
-    objects = std::move(shrunk);
-    --object_count;
+    objects.erase(objects.begin() + index);
     return true;
 }
 
 void Window_Object_List::Push_Action(Action_Code code, On_Screen_Object* object) {
-    auto grown = std::make_unique<Action_Entry[]>(static_cast<size_t>(action_count) + 1);
-    std::copy(actions.get(), actions.get() + action_count, grown.get());
-    grown[action_count] = Action_Entry{code, object};
-    actions = std::move(grown);
-    ++action_count;
+    actions.push_back(Action_Entry{code, object});
 }
 
-void Window_Object_List::Pop_Action() {
-    std::unique_ptr<Action_Entry[]> shrunk;
-    if (action_count > 1) {
-        shrunk = std::make_unique<Action_Entry[]>(static_cast<size_t>(action_count) - 1);
-        std::copy(actions.get() + 1, actions.get() + action_count, shrunk.get());
-    }
-    actions = std::move(shrunk);
-    --action_count;
-}
+void Window_Object_List::Pop_Action() { actions.erase(actions.begin()); }
 
 void Window_Object_List::Dispatch(Event_Code code, int x, int y) {
     On_Screen_Object* hit = nullptr;
-    for (int32_t i = 0; i < object_count; ++i) {
+    for (size_t i = 0; i < objects.size(); ++i) {
         if (objects[i]->Hit_Test(x, y)) {
             hit = objects[i];
             Push_Action(hit->Handle_Event(code, x, y), hit);
             break;
         }
     }
-    for (int32_t i = 0; i < object_count; ++i) {
+    for (size_t i = 0; i < objects.size(); ++i) {
         On_Screen_Object* object = objects[i];
         if (object->active && object != hit) Push_Action(object->Handle_Event(code, x, y), object);
     }
@@ -78,8 +52,8 @@ void Window_Object_List::Dispatch(Event_Code code, int x, int y) {
 }
 
 void Window_Object_List::Process_Actions(int x, int y) {
-    while (action_count > 0) {
-        const Action_Entry entry = actions[0];
+    while (!actions.empty()) {
+        const Action_Entry entry = actions.front();
         switch (entry.code) {
             case Repaint:
                 break;

@@ -5,7 +5,7 @@
 #include "screen/on_screen_object.h"
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 struct Action_Entry {
     Action_Code code;
@@ -32,12 +32,10 @@ public:
     int32_t Index_Of(const On_Screen_Object* object) const;
 
     // The queue of pending actions, oldest first; empty outside Dispatch.
-    std::unique_ptr<Action_Entry[]> actions;
-    int32_t action_count = 0;
+    std::vector<Action_Entry> actions;
     HWND window = nullptr;
-    int32_t object_count = 0;
-    // The objects, index 0 in front. Every array is exactly as long as its count.
-    std::unique_ptr<On_Screen_Object*[]> objects;
+    // The objects, index 0 in front.
+    std::vector<On_Screen_Object*> objects;
 
 private:
     void Move_To_Front(const On_Screen_Object* object);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 
 struct Training_Settings {
@@ -29,3 +30,12 @@ Training_Settings Read_Training_Settings_From(std::istream& words);
 // The integer at the start of a word, as atoi reads it, but held to the
 // range of a 32-bit integer instead of overflowing.
 int32_t Word_To_Integer(const std::string& word);
+
+// The memory the network of these settings takes, in bytes: weights,
+// states, pictures and the rules' working storage, as built, shown and run.
+double Memory_Needed_Bytes(const Training_Settings& settings);
+
+// Why the network cannot be built with these settings, naming the value and
+// what it must be; nothing if it can. Weights that would not fit in
+// memory_bytes are refused too (0: not checked).
+std::optional<std::string> Settings_Problem(const Training_Settings& settings, uint64_t memory_bytes);

@@ -31,8 +31,9 @@ struct Registered {
         Process_Screen_Object_Manager().Add_Object(window, &object);
     }
     ~Registered() {
-        auto objects = Process_Screen_Object_Manager().Lock_Objects();
-        Process_Screen_Object_Manager().Find_Window(objects, window)->Remove(&object);
+        On_Screen_Object_Manager& manager = Process_Screen_Object_Manager();
+        On_Screen_Object_Manager::Objects_Lock objects(manager);
+        manager.Find_Window(objects, window)->Remove(&object);
     }
     HWND window;
     Object object;

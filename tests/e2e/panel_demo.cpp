@@ -31,16 +31,16 @@ LRESULT CALLBACK Demo_Procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 
 void Paint(On_Screen_Object_Bitmap& panel, const std::function<COLORREF(int, int)>& colour) {
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, panel.picture.Begin_Painting());
-    for (int x = 0; x < panel.picture.bitmap_width; ++x)
-        for (int y = 0; y < panel.picture.bitmap_height; ++y) SetPixel(dc, x, y, colour(x, y));
+    HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap.Begin_Painting());
+    for (int x = 0; x < panel.picture.bitmap.Width(); ++x)
+        for (int y = 0; y < panel.picture.bitmap.Height(); ++y) SetPixel(dc, x, y, colour(x, y));
     SelectObject(dc, previous);
     DeleteDC(dc);
-    panel.picture.Publish();
+    panel.picture.bitmap.Publish();
 }
 
 void Place(On_Screen_Object_Bitmap& panel, int left, int top, const char* caption) {
-    panel.bounds = RECT{left, top, left + panel.picture.bitmap_width, top + panel.picture.bitmap_height};
+    panel.bounds = RECT{left, top, left + panel.picture.bitmap.Width(), top + panel.picture.bitmap.Height()};
     panel.caption = caption;
     panel.show_caption = true;
 }
@@ -51,12 +51,12 @@ void Animate(HWND window, On_Screen_Object_Bitmap& panel) {
     auto paint_one_colour = [&](COLORREF colour) {
         Picture_File& picture = panel.picture;
         HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ previous = SelectObject(dc, picture.Begin_Painting());
-        for (int x = 0; x < picture.bitmap_width; ++x)
-            for (int y = 0; y < picture.bitmap_height; ++y) SetPixel(dc, x, y, colour);
+        HGDIOBJ previous = SelectObject(dc, picture.bitmap.Begin_Painting());
+        for (int x = 0; x < picture.bitmap.Width(); ++x)
+            for (int y = 0; y < picture.bitmap.Height(); ++y) SetPixel(dc, x, y, colour);
         SelectObject(dc, previous);
         DeleteDC(dc);
-        picture.Publish();
+        picture.bitmap.Publish();
         Repaint_Now(window);
     };
     for (int frame = 0; frame < 300; ++frame) paint_one_colour(RGB(frame % 256, 255 - frame % 256, 128));
@@ -106,7 +106,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         DispatchMessageA(&message);
     }
     if (animation.joinable()) animation.join();
-    auto objects = manager.Lock_Objects();
+    On_Screen_Object_Manager::Objects_Lock objects(manager);
     if (Window_Object_List* list = manager.Find_Window(objects, window)) {
         for (On_Screen_Object* object : {static_cast<On_Screen_Object*>(&a), static_cast<On_Screen_Object*>(&b),
                                          static_cast<On_Screen_Object*>(&c), static_cast<On_Screen_Object*>(&background)})

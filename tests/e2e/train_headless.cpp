@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     Layer_Stack stack;
     stack.manager = &manager;  // no window: every repaint is a no-op
     Worker_Stop stop;
-    Training_Worker_Argument argument{nullptr, &stack, &stop};
+    Training_Worker_Argument argument{&stack, &stop};
     int result = 1;
     {
         Training_Run run(argument);

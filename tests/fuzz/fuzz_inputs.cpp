@@ -178,7 +178,7 @@ std::optional<std::string> Check_Settings_Problem(const Training_Settings& setti
 
 // Every state of every layer is 0 or 1.
 std::optional<std::string> Check_States(const Layer_Stack& stack) {
-    for (int32_t i = 0; i < stack.layer_count; ++i) {
+    for (int32_t i = 0; i < stack.Layer_Count(); ++i) {
         const Neuron_Layer& layer = *stack.layers[i];
         for (int32_t x = 0; x < layer.width; ++x)
             for (int32_t y = 0; y < layer.height; ++y)
@@ -196,7 +196,7 @@ std::optional<std::string> Run_Worker(int32_t max_steps) {
     Headless_Network network;
     Layer_Stack& stack = network.stack;
     Worker_Stop stop;
-    Training_Worker_Argument argument{nullptr, &stack, &stop};
+    Training_Worker_Argument argument{&stack, &stop};
     std::optional<std::string> problem;
     Set_Random_State(1);  // each input draws the same numbers, whatever ran before it
     {
@@ -205,8 +205,8 @@ std::optional<std::string> Run_Worker(int32_t max_steps) {
             problem = "the worker refused settings that were checked and found runnable";
         } else if (!run.Build()) {
             problem = "the worker did not build the network";
-        } else if (stack.layer_count != 3) {
-            problem = Format("the worker built %d layers", stack.layer_count);
+        } else if (stack.Layer_Count() != 3) {
+            problem = Format("the worker built %d layers", stack.Layer_Count());
         } else {
             run.settings.images_per_connection = std::min(run.settings.images_per_connection, max_steps);
             if (!run.Train()) problem = "the worker did not finish training";

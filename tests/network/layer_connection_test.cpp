@@ -88,16 +88,16 @@ TEST(Network_Layer_Connection, EmptyLayersDrawNothing) {
     for (const auto& [lower_count, upper_count] : {std::pair{784, 0}, std::pair{0, 100}, std::pair{0, 0}}) {
         Built_Connection built(lower_count, upper_count);
         EXPECT_EQ(Random_State(), 1u);
-        EXPECT_EQ(built.connection.panel[0].picture.bitmap_width, lower_count);
-        EXPECT_EQ(built.connection.panel[0].picture.bitmap_height, upper_count);
+        EXPECT_EQ(built.connection.panel[0].picture.bitmap.Width(), lower_count);
+        EXPECT_EQ(built.connection.panel[0].picture.bitmap.Height(), upper_count);
     }
 }
 
 TEST(Network_Layer_Connection, PanelIsOnePixelPerWeight) {
     Built_Connection built(12, 7);
     const On_Screen_Object_Bitmap& panel = built.connection.panel[0];
-    EXPECT_EQ(panel.picture.bitmap_width, 12);
-    EXPECT_EQ(panel.picture.bitmap_height, 7);
+    EXPECT_EQ(panel.picture.bitmap.Width(), 12);
+    EXPECT_EQ(panel.picture.bitmap.Height(), 7);
     EXPECT_EQ(panel.bounds.left, 100);
     EXPECT_EQ(panel.bounds.top, 100);
     EXPECT_EQ(panel.bounds.right, 112);
@@ -119,7 +119,7 @@ TEST(Network_Layer_Connection, CreateAgainWithOtherLayers) {
     EXPECT_EQ(built.connection.Lower_Count(), 6);
     EXPECT_EQ(built.connection.Upper_Count(), 4);
     EXPECT_EQ(Random_State(), Random_State_After(1, 24));
-    EXPECT_EQ(built.connection.panel[0].picture.bitmap_width, 6);
+    EXPECT_EQ(built.connection.panel[0].picture.bitmap.Width(), 6);
     EXPECT_EQ(built.connection.weights[0][0].weight, ((41 / 32767.0) * 2 - 1) / std::pow(5.0, 0.5));
     built.connection.Destroy();
     EXPECT_FALSE(built.connection.weights);

@@ -17,8 +17,8 @@ namespace {
 TEST(Network_Layer_Stack, FirstLayerMakesNoConnection) {
     Headless_Network test;
     test.stack.Add_Layer(28, 28);
-    EXPECT_EQ(test.stack.layer_count, 1);
-    EXPECT_EQ(test.stack.connections, nullptr);
+    EXPECT_EQ(test.stack.Layer_Count(), 1);
+    EXPECT_TRUE(test.stack.connections.empty());
     EXPECT_EQ(test.stack.layers[0]->width, 28);
     EXPECT_EQ(test.stack.layers[0]->panel[0].caption, "layer 0 neuron states: 28X28");
     EXPECT_TRUE(test.stack.layers[0]->panel[0].show_caption);
@@ -30,7 +30,7 @@ TEST(Network_Layer_Stack, CaptionsEveryPicture) {
     test.stack.Add_Layer(28, 28);
     test.stack.Add_Layer(10, 20);
     test.stack.Add_Layer(8, 8);
-    ASSERT_EQ(test.stack.layer_count, 3);
+    ASSERT_EQ(test.stack.Layer_Count(), 3);
     const Layer_Stack& stack = test.stack;
     EXPECT_EQ(stack.layers[1]->panel[0].caption, "layer 1 neuron states: 10X20");
     EXPECT_EQ(stack.layers[2]->panel[0].caption, "layer 2 neuron states: 8X8");
@@ -40,10 +40,10 @@ TEST(Network_Layer_Stack, CaptionsEveryPicture) {
     for (int i = 0; i < 2; ++i) EXPECT_TRUE(stack.connections[i]->panel[0].show_caption);
     // Each connection joins its two neighbours; the weights took 784 × 200
     // and then 200 × 64 draws.
-    EXPECT_EQ(stack.connections[0]->lower, stack.layers[0]);
-    EXPECT_EQ(stack.connections[0]->upper, stack.layers[1]);
-    EXPECT_EQ(stack.connections[1]->lower, stack.layers[1]);
-    EXPECT_EQ(stack.connections[1]->upper, stack.layers[2]);
+    EXPECT_EQ(stack.connections[0]->lower, stack.layers[0].get());
+    EXPECT_EQ(stack.connections[0]->upper, stack.layers[1].get());
+    EXPECT_EQ(stack.connections[1]->lower, stack.layers[1].get());
+    EXPECT_EQ(stack.connections[1]->upper, stack.layers[2].get());
     EXPECT_EQ(Random_State(), Random_State_After(1, 784 * 200 + 200 * 64));
 }
 
@@ -51,12 +51,12 @@ TEST(Network_Layer_Stack, ThirdLayerKeepsTheFirstConnection) {
     Headless_Network test;
     test.stack.Add_Layer(4, 4);
     test.stack.Add_Layer(3, 3);
-    Layer_Connection* first = test.stack.connections[0];
-    Neuron_Layer* bottom = test.stack.layers[0];
+    Layer_Connection* first = test.stack.connections[0].get();
+    Neuron_Layer* bottom = test.stack.layers[0].get();
     test.stack.Add_Layer(2, 2);
-    EXPECT_EQ(test.stack.connections[0], first);
-    EXPECT_EQ(test.stack.layers[0], bottom);
-    EXPECT_NE(test.stack.connections[1], first);
+    EXPECT_EQ(test.stack.connections[0].get(), first);
+    EXPECT_EQ(test.stack.layers[0].get(), bottom);
+    EXPECT_NE(test.stack.connections[1].get(), first);
 }
 
 // What the front picture showed at each repaint of the window: its caption,
@@ -69,7 +69,7 @@ LRESULT CALLBACK Caption_Watching_Procedure(HWND window, UINT message, WPARAM wp
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
-        auto objects = painted_manager->Lock_Objects();
+        On_Screen_Object_Manager::Objects_Lock objects(*painted_manager);
         const Window_Object_List* list = painted_manager->Find_Window(objects, window);
         const auto* front = dynamic_cast<const On_Screen_Object_Bitmap*>(list->objects[0]);
         front_captions.push_back(front->show_caption ? front->caption : "(none)");
@@ -93,10 +93,10 @@ TEST(Network_Layer_Stack, RegistersEachPictureInFrontAndCaptionsItAfterItsFirstR
     test.stack.Add_Layer(3, 2);
     EXPECT_EQ(front_captions, std::vector<std::string>(5, "(none)"));
     const Layer_Stack& stack = test.stack;
-    auto objects = test.manager.Lock_Objects();
+    On_Screen_Object_Manager::Objects_Lock objects(test.manager);
     const Window_Object_List* list = test.manager.Find_Window(objects, window.Handle());
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->object_count, 5);
+    ASSERT_EQ(list->objects.size(), 5u);
     EXPECT_EQ(list->objects[0], &stack.connections[1]->panel[0]);
     EXPECT_EQ(list->objects[1], &stack.layers[2]->panel[0]);
     EXPECT_EQ(list->objects[2], &stack.connections[0]->panel[0]);
@@ -142,9 +142,9 @@ protected:
     // Marks the pictures, in the order layer 0, connection 0, layer 1, ...,
     // and forgets the repaints so far.
     void Watch(Layer_Stack& stack) {
-        for (int32_t i = 0; i < stack.layer_count; ++i) {
+        for (int32_t i = 0; i < stack.Layer_Count(); ++i) {
             watched.push_back(&stack.layers[i]->panel[0]);
-            if (i + 1 < stack.layer_count) watched.push_back(&stack.connections[i]->panel[0]);
+            if (i + 1 < stack.Layer_Count()) watched.push_back(&stack.connections[i]->panel[0]);
         }
         for (On_Screen_Object_Bitmap* panel : watched) Mark(*panel);
         seen_at_repaint.clear();

@@ -26,8 +26,8 @@ TEST(Network_Neuron_Layer, ANewLayerIsAllOnWithAPictureOfItsSize) {
         const On_Screen_Object_Bitmap& panel = layer.panel[0];
         EXPECT_EQ((std::array{panel.bounds.left, panel.bounds.top, panel.bounds.right, panel.bounds.bottom}),
                   (std::array<LONG, 4>{100, 100, 100 + width, 100 + height}));
-        EXPECT_EQ(panel.picture.bitmap_width, width);
-        EXPECT_EQ(panel.picture.bitmap_height, height);
+        EXPECT_EQ(panel.picture.bitmap.Width(), width);
+        EXPECT_EQ(panel.picture.bitmap.Height(), height);
         layer.Destroy();
     }
 }
@@ -43,8 +43,8 @@ TEST(Network_Neuron_Layer, CreateAgainReplacesGridAndPanel) {
     EXPECT_EQ(Count_On(layer), 16);
     EXPECT_EQ(layer.panel[0].bounds.left, 100);
     EXPECT_EQ(layer.panel[0].bounds.right, 104);
-    EXPECT_EQ(layer.panel[0].picture.bitmap_width, 4);
-    EXPECT_EQ(layer.panel[0].picture.bitmap_height, 4);
+    EXPECT_EQ(layer.panel[0].picture.bitmap.Width(), 4);
+    EXPECT_EQ(layer.panel[0].picture.bitmap.Height(), 4);
     layer.Destroy();
 }
 

@@ -66,7 +66,7 @@ TEST(Screen_Background, ARightClickOnItOpensNoMenuAndRepaintsNothing) {
     list.Dispatch(Right_Button_Up, 50, 50);
     list.Dispatch(Left_Button_Down, 50, 50);
     list.Dispatch(Left_Button_Up, 50, 50);
-    EXPECT_EQ(list.object_count, 1);
+    EXPECT_EQ(list.objects.size(), 1u);
     EXPECT_EQ(window.Paints(), 0);
 }
 

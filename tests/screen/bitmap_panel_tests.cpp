@@ -22,7 +22,7 @@ namespace {
 COLORREF Pattern(int x, int y) { return RGB(x * 9, y * 9, 77); }
 
 std::vector<std::string> Menu_Labels(const On_Screen_Object_Right_Click_Menu& menu) {
-    return std::vector<std::string>(menu.items.strings.get(), menu.items.strings.get() + menu.items.count);
+    return menu.items.strings;
 }
 
 std::array<LONG, 4> Sides(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -42,8 +42,8 @@ TEST_F(Screen_Bitmap_Panel_Test, SetupPlacesThePanelAtOneHundredAndNamesItsFileA
 
     EXPECT_EQ(panel.rect, &panel.bounds);
     EXPECT_EQ(Sides(panel.bounds), (std::array<LONG, 4>{100, 100, 128, 128}));
-    EXPECT_EQ(panel.picture.bitmap_width, 28);
-    EXPECT_EQ(panel.picture.bitmap_height, 28);
+    EXPECT_EQ(panel.picture.bitmap.Width(), 28);
+    EXPECT_EQ(panel.picture.bitmap.Height(), 28);
 
     const std::string prefix = Current_Directory() + Path_Separator;
     const std::string& name = panel.picture.file_name;
@@ -56,8 +56,8 @@ TEST_F(Screen_Bitmap_Panel_Test, SetupPlacesThePanelAtOneHundredAndNamesItsFileA
 
     panel.Setup(10, 20);
     EXPECT_EQ(Sides(panel.bounds), (std::array<LONG, 4>{100, 100, 110, 120}));
-    EXPECT_EQ(panel.picture.bitmap_width, 10);
-    EXPECT_EQ(panel.picture.bitmap_height, 20);
+    EXPECT_EQ(panel.picture.bitmap.Width(), 10);
+    EXPECT_EQ(panel.picture.bitmap.Height(), 20);
 }
 
 // ---------------------------------------------------------------- drawing
@@ -221,7 +221,7 @@ TEST_F(Screen_Bitmap_Panel_Test, MovesAndResizesAsAMovableRectangle) {
     EXPECT_FALSE(panel.resize_bottom);
     EXPECT_EQ(panel.Handle_Event(Mouse_Move, 200, 200), No_Action);
     // The picture keeps its own size.
-    EXPECT_EQ(panel.picture.bitmap_width, 28);
+    EXPECT_EQ(panel.picture.bitmap.Width(), 28);
 }
 
 // ---------------------------------------------------------------- in a window
@@ -234,14 +234,17 @@ TEST_F(Screen_Bitmap_Panel_Test, ChoosingMoveWindowInAWindowMovesThePanelUntilTh
     manager.Add_Object(window.Handle(), &background);
     panel.Setup(28, 28);
     manager.Add_Object(window.Handle(), &panel);
-    Window_Object_List& list = *manager.Find_Window(manager.Lock_Objects(), window.Handle());
+    Window_Object_List& list = [&]() -> Window_Object_List& {
+        On_Screen_Object_Manager::Objects_Lock objects(manager);
+        return *manager.Find_Window(objects, window.Handle());
+    }();
     int paints = window.Paints();
 
     manager.Dispatch_Mouse_Event(window.Handle(), Right_Button_Down, 110, 110);
     EXPECT_EQ(window.Paints(), paints);
 
     manager.Dispatch_Mouse_Event(window.Handle(), Right_Button_Up, 110, 110);
-    ASSERT_EQ(list.object_count, 3);
+    ASSERT_EQ(list.objects.size(), 3u);
     EXPECT_EQ(list.objects[0], &panel.menu);
     EXPECT_EQ(list.objects[1], &panel);
     EXPECT_EQ(panel.menu.window, window.Handle());
@@ -253,7 +256,7 @@ TEST_F(Screen_Bitmap_Panel_Test, ChoosingMoveWindowInAWindowMovesThePanelUntilTh
     EXPECT_EQ(window.Paints(), paints);
 
     manager.Dispatch_Mouse_Event(window.Handle(), Left_Button_Up, 115, 112);
-    EXPECT_EQ(list.object_count, 2);
+    EXPECT_EQ(list.objects.size(), 2u);
     EXPECT_EQ(list.Index_Of(&panel.menu), -1);
     EXPECT_TRUE(panel.moving);
     EXPECT_EQ(window.Paints(), ++paints);

@@ -180,12 +180,12 @@ TEST_F(Screen_BMP_Export_Test, ASaveWhileAnotherThreadPublishesGetsOneWholePictu
         for (int frame = 1; !saving_done.load(); ++frame) {
             const COLORREF colour = RGB(frame % 256, (frame / 256) % 256, 77);
             HDC dc = CreateCompatibleDC(nullptr);
-            HGDIOBJ previous = SelectObject(dc, panel.picture.Begin_Painting());
+            HGDIOBJ previous = SelectObject(dc, panel.picture.bitmap.Begin_Painting());
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x) SetPixel(dc, x, y, colour);
             SelectObject(dc, previous);
             DeleteDC(dc);
-            panel.picture.Publish();
+            panel.picture.bitmap.Publish();
         }
     });
     int torn = 0;

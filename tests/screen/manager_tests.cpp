@@ -26,8 +26,14 @@ protected:
     }
 
     // The window's list and the number of lists, looked at with the objects held.
-    Window_Object_List* List_Of(HWND window) { return manager.Find_Window(manager.Lock_Objects(), window); }
-    int32_t Window_Count() { return manager.Window_Count(manager.Lock_Objects()); }
+    Window_Object_List* List_Of(HWND window) {
+        On_Screen_Object_Manager::Objects_Lock held(manager);
+        return manager.Find_Window(held, window);
+    }
+    int32_t Window_Count() {
+        On_Screen_Object_Manager::Objects_Lock held(manager);
+        return manager.Window_Count(held);
+    }
 
     On_Screen_Object_Manager manager;
     Event_Log log;
@@ -65,7 +71,7 @@ TEST_F(Screen_Manager_Test, RegisteringNullCreatesTheListLeavesItEmptyAndRepaint
     ASSERT_EQ(Window_Count(), 1);
     Window_Object_List* list = List_Of(window.Handle());
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->object_count, 0);
+    EXPECT_EQ(list->objects.size(), 0u);
     EXPECT_EQ(window.Paints(), 1);
 
     manager.Add_Object(window.Handle(), &Make("a"));
@@ -128,7 +134,7 @@ TEST_F(Screen_Manager_Test, AddingWindowsKeepsTheListsOfEarlierWindowsValid) {
     a.hits_everywhere = true;
     manager.Add_Object(Unpainted_Window(1), &b);
     manager.Add_Object(Unpainted_Window(1), &a);
-    On_Screen_Object** const first_objects = List_Of(Unpainted_Window(1))->objects.get();
+    On_Screen_Object** const first_objects = List_Of(Unpainted_Window(1))->objects.data();
 
     for (uintptr_t n = 2; n <= 6; ++n) {
         std::string name = "w";
@@ -141,9 +147,9 @@ TEST_F(Screen_Manager_Test, AddingWindowsKeepsTheListsOfEarlierWindowsValid) {
     Window_Object_List* first = List_Of(Unpainted_Window(1));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->window, Unpainted_Window(1));
-    EXPECT_EQ(first->objects.get(), first_objects);
+    EXPECT_EQ(first->objects.data(), first_objects);
     EXPECT_EQ(Names_In_Order(*first), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(List_Of(Unpainted_Window(7))->object_count, 0);
+    EXPECT_EQ(List_Of(Unpainted_Window(7))->objects.size(), 0u);
 
     drawn.clear();
     Canvas canvas(10, 10);

@@ -16,7 +16,7 @@ using namespace screen_test;
 namespace {
 
 std::vector<std::string> Menu_Labels(const On_Screen_Object_Right_Click_Menu& menu) {
-    return std::vector<std::string>(menu.items.strings.get(), menu.items.strings.get() + menu.items.count);
+    return menu.items.strings;
 }
 
 // ---------------------------------------------------------------- the plain rectangle
@@ -96,12 +96,12 @@ TEST_F(Screen_Rect_Test, AMenuClosedOutsideItStillDarkensTheRectangle) {
     list.Add_To_Front(&rect);
 
     list.Dispatch(Right_Button_Up, 150, 140);
-    ASSERT_EQ(list.object_count, 3);
+    ASSERT_EQ(list.objects.size(), 3u);
     EXPECT_EQ(list.objects[0], &rect.menu);
     list.Dispatch(Mouse_Move, 500, 500);
     list.Dispatch(Left_Button_Up, 500, 500);
     EXPECT_EQ(rect.menu.selected_index, -1);
-    EXPECT_EQ(list.object_count, 2);
+    EXPECT_EQ(list.objects.size(), 2u);
     EXPECT_EQ(list.Index_Of(&rect.menu), -1);
     EXPECT_EQ(rect.colour, 0x373737u);
 }
@@ -325,7 +325,7 @@ TEST(Screen_Movable_Rect_In_A_Window, AfterMoveWindowItFollowsThePointerOffItsel
     EXPECT_EQ(movable.menu.hover_index, 0);
     const int paints = window.Paints();
     list.Dispatch(Left_Button_Up, 160, 145);
-    EXPECT_EQ(list.object_count, 2);
+    EXPECT_EQ(list.objects.size(), 2u);
     EXPECT_TRUE(movable.moving);
     EXPECT_EQ(window.Paints(), paints + 1);  // closing the menu; the owner answered No_Action
 

@@ -245,7 +245,7 @@ TEST_F(Screen_Menu_Drawing_Test, OnTheBottomEdgeNothingIsHighlighted) {
 // ---------------------------------------------------------------- the item list
 
 std::vector<std::string> Items(const Menu_Item_List& list) {
-    return std::vector<std::string>(list.strings.get(), list.strings.get() + list.count);
+    return list.strings;
 }
 
 TEST(Screen_Menu_Item_List, GrowsInOrderWhenNotBounded) {
@@ -284,8 +284,8 @@ TEST(Screen_Menu_Item_List, ClearEmptiesTheListAndTurnsEveryOptionOff) {
     list.Add_Item("a");
     list.Add_Item("b");
     list.Clear();
-    EXPECT_EQ(list.count, 0);
-    EXPECT_EQ(list.strings, nullptr);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(list.strings.empty());
     EXPECT_FALSE(list.bounded);
     EXPECT_FALSE(list.show_empty_text);
     EXPECT_FALSE(list.incremental);

@@ -49,7 +49,7 @@ TEST_F(Screen_Window_Object_List_Test, AddToFrontPutsEachNewObjectInFrontAndGive
     EXPECT_TRUE(list.Add_To_Front(&b));
     EXPECT_TRUE(list.Add_To_Front(&c));
     EXPECT_EQ(Names_In_Order(list), (std::vector<std::string>{"c", "b", "a"}));
-    EXPECT_EQ(list.object_count, 3);
+    EXPECT_EQ(list.objects.size(), 3u);
     for (const Recording_Object* object : {&a, &b, &c}) EXPECT_EQ(object->window, Unpainted_Window());
 }
 
@@ -64,8 +64,8 @@ TEST_F(Screen_Window_Object_List_Test, AddingAnObjectAgainNeitherDuplicatesNorMo
 TEST_F(Screen_Window_Object_List_Test, NullObjectIsRefusedAndTheListStaysAsItWas) {
     Window_Object_List list(Unpainted_Window());
     EXPECT_FALSE(list.Add_To_Front(nullptr));
-    EXPECT_EQ(list.object_count, 0);
-    EXPECT_EQ(list.objects, nullptr);
+    EXPECT_EQ(list.objects.size(), 0u);
+    EXPECT_TRUE(list.objects.empty());
     Fill(list, {"b", "a"});
     EXPECT_FALSE(list.Add_To_Front(nullptr));
     EXPECT_EQ(Names_In_Order(list), (std::vector<std::string>{"b", "a"}));
@@ -85,8 +85,8 @@ TEST_F(Screen_Window_Object_List_Test, RemoveKeepsTheOthersInOrderAndLeavesTheOb
 
     list.Remove(list.objects[0]);
     list.Remove(list.objects[0]);
-    EXPECT_EQ(list.object_count, 0);
-    EXPECT_EQ(list.objects, nullptr);
+    EXPECT_EQ(list.objects.size(), 0u);
+    EXPECT_TRUE(list.objects.empty());
 }
 
 // ---------------------------------------------------------------- who sees an event
@@ -152,8 +152,8 @@ TEST_F(Screen_Window_Object_List_Test, TheHitObjectsAnswerIsCarriedOutFirstThenT
     list.Dispatch(Left_Button_Down, 0, 0);
     // Carried out d, a, c: the last one brought forward stands in front.
     EXPECT_EQ(Names_In_Order(list), (std::vector<std::string>{"c", "a", "d", "b", "e"}));
-    EXPECT_EQ(list.action_count, 0);
-    EXPECT_EQ(list.actions, nullptr);
+    EXPECT_EQ(list.actions.size(), 0u);
+    EXPECT_TRUE(list.actions.empty());
 }
 
 TEST_F(Screen_Window_Object_List_Test, AClosedMenusOwnerIsToldWithTheEventsPointAndItsAnswerWaitsBehindEarlierOnes) {
@@ -225,7 +225,7 @@ TEST_F(Screen_Window_Object_List_Test, CloseMenuForAnObjectOutsideTheListStillTe
     list.Process_Actions(4, 5);
     EXPECT_EQ(log, (Event_Log{{"owner", Menu_Closed, 4, 5}}));
     EXPECT_EQ(Names_In_Order(list), (std::vector<std::string>{"owner", "b"}));
-    EXPECT_EQ(list.action_count, 0);
+    EXPECT_EQ(list.actions.size(), 0u);
 }
 
 TEST_F(Screen_Window_Object_List_Test, BringToFrontForAnObjectOutsideTheListMovesNothing) {
@@ -234,7 +234,7 @@ TEST_F(Screen_Window_Object_List_Test, BringToFrontForAnObjectOutsideTheListMove
     list.Push_Action(Bring_To_Front, &Make("outsider"));
     list.Process_Actions(0, 0);
     EXPECT_EQ(Names_In_Order(list), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(list.action_count, 0);
+    EXPECT_EQ(list.actions.size(), 0u);
 }
 
 TEST_F(Screen_Window_Object_List_Test, UnknownAnswersAreSkippedAndTheAnswersBehindThemStillCarriedOut) {
@@ -250,7 +250,7 @@ TEST_F(Screen_Window_Object_List_Test, UnknownAnswersAreSkippedAndTheAnswersBehi
     // None of them opens c's menu, takes c out or tells c's owner anything.
     EXPECT_EQ(Names_In_Order(list), (std::vector<std::string>{"b", "a", "c"}));
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(list.action_count, 0);
+    EXPECT_EQ(list.actions.size(), 0u);
 }
 
 // ---------------------------------------------------------------- repaints

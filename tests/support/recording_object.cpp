@@ -16,7 +16,7 @@ Action_Code Recording_Object::Handle_Event(Event_Code code, int x, int y) {
 
 std::vector<std::string> Names_In_Order(const Window_Object_List& list) {
     std::vector<std::string> names;
-    for (int32_t i = 0; i < list.object_count; ++i)
+    for (size_t i = 0; i < list.objects.size(); ++i)
         names.push_back(static_cast<const Recording_Object*>(list.objects[i])->name);
     return names;
 }

@@ -57,13 +57,16 @@ TEST(Deep_Current_Directory, ItsFilesAreReadAndItsPicturesExported) {
     Write_Training_Images({Noise_Image(1), Noise_Image(2), Noise_Image(3)});
 
     Headless_Network network;
-    Training_Worker_Argument argument{nullptr, &network.stack, nullptr};
+    Training_Worker_Argument argument{&network.stack, nullptr};
     Training_Run run(argument);
     Test_Window window(DefWindowProcA);
     std::vector<std::string> boxes;
     bool built = false;
     {
-        Background_Call stages([&] { built = run.Read_Settings() && run.Build() && run.Train(); });
+        Background_Call stages([&] {
+            built = run.Read_Settings() && run.Build() && run.Train();
+            if (built) network.stack.Show_All();  // by the thread that owns the network
+        });
         std::vector<HWND> seen;
         Pump_Messages_Until([&] {
             for (const auto& box : testing_hooks::Open_Message_Boxes()) {
@@ -83,7 +86,6 @@ TEST(Deep_Current_Directory, ItsFilesAreReadAndItsPicturesExported) {
 
     // "Output Bitmap" on the input layer's picture saves it here.
     On_Screen_Object_Bitmap& panel = network.stack.layers[0]->panel[0];
-    network.stack.Show_All();
     panel.Output_Bitmap();
     std::vector<std::string> saved;
     for (const auto& entry : fs::directory_iterator("."))

@@ -4,6 +4,7 @@
 #include "training/training_worker.h"
 
 #include "network/random_source.h"
+#include "training/panel_places.h"
 #include "support/temporary_directory.h"
 #include "support/counting_window.h"
 #include "training_test_support.h"
@@ -162,8 +163,8 @@ void Expect_Same_States(const Neuron_Layer& got, const Neuron_Layer& expected, c
 }
 
 void Expect_Same_Network(const Layer_Stack& got, const Layer_Stack& expected) {
-    ASSERT_EQ(got.layer_count, 3);
-    ASSERT_EQ(expected.layer_count, 3);
+    ASSERT_EQ(got.Layer_Count(), 3);
+    ASSERT_EQ(expected.Layer_Count(), 3);
     Expect_Same_Weights(*got.connections[0], *expected.connections[0], "connection 0");
     Expect_Same_Weights(*got.connections[1], *expected.connections[1], "connection 1");
     Expect_Same_States(*got.layers[0], *expected.layers[0], "layer 0");
@@ -236,13 +237,13 @@ TEST_P(Worker_Stages, TrainAndDreamAsTheNetworksOperationsInOrder) {
     const Run_Case& c = GetParam();
 
     Headless_Network worked;
-    Training_Worker_Argument argument{nullptr, &worked.stack, nullptr};
+    Training_Worker_Argument argument{&worked.stack, nullptr};
     Training_Run run(argument);
     Set_Random_State(1);
     ASSERT_TRUE(run.Read_Settings());
     EXPECT_EQ(run.settings.images_per_connection, c.images_per_connection);
     ASSERT_TRUE(run.Build());
-    ASSERT_EQ(worked.stack.layer_count, 3);
+    ASSERT_EQ(worked.stack.Layer_Count(), 3);
     ASSERT_TRUE(run.Train());
     const uint32_t after_training = Random_State();
 
@@ -325,12 +326,12 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     Write_File("settings.txt", "3 2 5 2 0 0 0.1");
     Write_Training_Images({Noise_Image(1)});
     Headless_Network network;
-    Training_Worker_Argument argument{nullptr, &network.stack, nullptr};
+    Training_Worker_Argument argument{&network.stack, nullptr};
     Training_Run run(argument);
     ASSERT_TRUE(run.Read_Settings());
     ASSERT_TRUE(run.Build());
     const Layer_Stack& stack = network.stack;
-    ASSERT_EQ(stack.layer_count, 3);
+    ASSERT_EQ(stack.Layer_Count(), 3);
     EXPECT_EQ(stack.layers[1]->width, 3);
     EXPECT_EQ(stack.layers[1]->height, 2);
     EXPECT_EQ(stack.layers[2]->width, 5);
@@ -338,7 +339,7 @@ TEST(Worker_Stages, BuildLaysThePicturesOutAndCaptionsThem) {
     EXPECT_EQ(stack.layers[2]->panel[0].bounds.top, 70);  // laid out (where: Worker_Layout)
     EXPECT_EQ(stack.connections[1]->panel[0].caption, "Weightings that connect layer 1 to layer 2: 6X10");
     // All five pictures are registered with the stack's manager.
-    auto objects = network.manager.Lock_Objects();
+    On_Screen_Object_Manager::Objects_Lock objects(network.manager);
     Window_Object_List* list = network.manager.Find_Window(objects, nullptr);
     ASSERT_NE(list, nullptr);
     EXPECT_GE(list->Index_Of(&stack.layers[0]->panel[0]), 0);
@@ -358,7 +359,7 @@ TEST(Worker_Stages, WaitForTheWindowOnceBuiltWhileTrainingIfAskedAndAfterEveryDr
         Counting_Window window;
         Headless_Network network;
         network.stack.window = window.Handle();
-        Training_Worker_Argument argument{window.Handle(), &network.stack, nullptr};
+        Training_Worker_Argument argument{&network.stack, nullptr};
         Training_Run run(argument);
         Repaint_Pace::Clock::time_point now{};
         run.pace.Use_Clock(
@@ -392,7 +393,7 @@ TEST(Worker_Stages, StopAskedBetweenStepsEndsTheStage) {
     Write_Training_Images({Noise_Image(1), Noise_Image(2)});
     Headless_Network network;
     Worker_Stop stop;
-    Training_Worker_Argument argument{nullptr, &network.stack, &stop};
+    Training_Worker_Argument argument{&network.stack, &stop};
     Training_Run run(argument);
     ASSERT_TRUE(run.Read_Settings());
     ASSERT_TRUE(run.Build());

@@ -51,9 +51,10 @@ std::string Title_Of(HWND window) {
 }
 
 int Objects_Of(HWND window) {
-    auto objects = Process_Screen_Object_Manager().Lock_Objects();
-    Window_Object_List* list = Process_Screen_Object_Manager().Find_Window(objects, window);
-    return list != nullptr ? list->object_count : 0;
+    On_Screen_Object_Manager& manager = Process_Screen_Object_Manager();
+    On_Screen_Object_Manager::Objects_Lock objects(manager);
+    Window_Object_List* list = manager.Find_Window(objects, window);
+    return list != nullptr ? static_cast<int>(list->objects.size()) : 0;
 }
 
 // What the entry sets up for the worker, and the worker started on it. At
@@ -112,7 +113,6 @@ TEST_F(Worker_Thread, RefusedSettingsAreNamedOnceAndNothingIsBuilt) {
         // No training images: a worker that went on would say so in a second box.
         Started_Worker worker(window.Handle());
         EXPECT_EQ(worker.argument.stack, &worker.stack);
-        EXPECT_EQ(worker.argument.window, window.Handle());
 
         const auto boxes = Wait_For_Message_Boxes();
         ASSERT_EQ(boxes.size(), 1u);
@@ -125,8 +125,8 @@ TEST_F(Worker_Thread, RefusedSettingsAreNamedOnceAndNothingIsBuilt) {
         // Time for a second box to show, had the worker gone on.
         Pump_Messages_Until([] { return !testing_hooks::Open_Message_Boxes().empty(); }, 300ms);
         EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
-        EXPECT_EQ(worker.stack.layer_count, 0);
-        EXPECT_EQ(worker.stack.layers, nullptr);
+        EXPECT_EQ(worker.stack.Layer_Count(), 0);
+        EXPECT_TRUE(worker.stack.layers.empty());
         EXPECT_EQ(Objects_Of(window.Handle()), 0);
         EXPECT_TRUE(Window_Answers(window.Handle()));
     }
@@ -145,7 +145,7 @@ TEST_F(Worker_Thread, MissingSettingsAreReportedOnceAndNothingIsBuilt) {
     ASSERT_TRUE(worker.Pump_Until_Finished());
     Pump_Messages_Until([] { return !testing_hooks::Open_Message_Boxes().empty(); }, 300ms);
     EXPECT_TRUE(testing_hooks::Open_Message_Boxes().empty());
-    EXPECT_EQ(worker.stack.layer_count, 0);
+    EXPECT_EQ(worker.stack.Layer_Count(), 0);
     EXPECT_EQ(Objects_Of(window.Handle()), 0);
     EXPECT_TRUE(Window_Answers(window.Handle()));
 }
@@ -176,14 +176,14 @@ TEST_F(Worker_Thread, WorkerAskedToStopWhileDreamingFinishes) {
     // Its repaints wait for this thread, so the window is answered meanwhile.
     ASSERT_TRUE(worker.Pump_Until_Finished(5s));
     EXPECT_TRUE(worker.stop.Wait_Until_Finished(0ms));
-    ASSERT_EQ(worker.stack.layer_count, 3);
+    ASSERT_EQ(worker.stack.Layer_Count(), 3);
 
     Destroy_Network(worker.stack);
     EXPECT_EQ(Objects_Of(window.Handle()), 0);
     Release_Training_Worker(worker.stack);
-    EXPECT_EQ(worker.stack.layer_count, 0);
-    EXPECT_EQ(worker.stack.layers, nullptr);
-    EXPECT_EQ(worker.stack.connections, nullptr);
+    EXPECT_EQ(worker.stack.Layer_Count(), 0);
+    EXPECT_TRUE(worker.stack.layers.empty());
+    EXPECT_TRUE(worker.stack.connections.empty());
     EXPECT_EQ(worker.stack.manager, nullptr);
     EXPECT_EQ(worker.stack.window, window.Handle());
     EXPECT_TRUE(Window_Answers(window.Handle()));
@@ -217,15 +217,15 @@ TEST_F(Worker_Thread, NothingIsReleasedWhileTheWorkerHasNotFinished) {
     ASSERT_EQ(testing_hooks::Waiting_Senders(), 1);
 
     EXPECT_FALSE(Finish_Training_Worker(worker.stack, worker.stop, 100ms));
-    EXPECT_EQ(worker.stack.layer_count, 3);
-    EXPECT_NE(worker.stack.layers, nullptr);
+    EXPECT_EQ(worker.stack.Layer_Count(), 3);
+    EXPECT_FALSE(worker.stack.layers.empty());
     EXPECT_EQ(Objects_Of(window.Handle()), 5);
 
     ASSERT_TRUE(worker.Pump_Until_Finished());
     EXPECT_TRUE(Finish_Training_Worker(worker.stack, worker.stop, 0ms));
     EXPECT_EQ(Objects_Of(window.Handle()), 0);
-    EXPECT_EQ(worker.stack.layer_count, 0);
-    EXPECT_EQ(worker.stack.layers, nullptr);
+    EXPECT_EQ(worker.stack.Layer_Count(), 0);
+    EXPECT_TRUE(worker.stack.layers.empty());
 }
 
 TEST_F(Worker_Thread, WorkerAskedToStopWhileTrainingFinishes) {
