@@ -42,7 +42,7 @@ void Count_Paint_Lock(int change);
 // A lock that one thread holds at a time.
 class CAPABILITY("mutex") Mutex {
 public:
-    constexpr explicit Mutex(Lock_Role lock_role = Lock_Role::leaf) : role(lock_role) {}
+    explicit Mutex(Lock_Role lock_role = Lock_Role::leaf) : role(lock_role) {}
     Mutex(const Mutex&) = delete;
     Mutex& operator=(const Mutex&) = delete;
 
