@@ -12,7 +12,8 @@ namespace {
 
 constexpr size_t line_bytes = 64;
 
-// The number of items of a row or column that fills whole cache lines.
+// The number of items of a row (of the matrix or of its transpose) that
+// fills whole cache lines.
 template <typename Item>
 size_t Whole_Lines(size_t count) {
     constexpr size_t per_line = line_bytes / sizeof(Item);
@@ -35,8 +36,8 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
     owner.Claim();
     weights.storage.reset();
     row_may_be_non_finite.reset();
-    column_storage.reset();
-    columns = nullptr;
+    transpose_storage.reset();
+    transpose = nullptr;
     panel.reset();
     lower = new_lower;
     upper = new_upper;
@@ -57,19 +58,19 @@ void Layer_Connection::Create(Neuron_Layer* new_lower, Neuron_Layer* new_upper) 
                 row[u].weight = (Random_Fraction(Draw_Random()) * 2 - 1) / scale;
         }
     }
-    Make_Columns();
+    Make_Transpose();
     panel = std::make_unique<On_Screen_Object_Bitmap[]>(1);
     panel[0].Setup(lower_count, upper_count);
 }
 
-void Layer_Connection::Make_Columns() {
+void Layer_Connection::Make_Transpose() {
     const size_t lower_count = static_cast<size_t>(Lower_Count());
     const size_t upper_count = static_cast<size_t>(Upper_Count());
-    column_stride = Whole_Lines<double>(lower_count);
-    columns = Line_Aligned(column_storage, upper_count * column_stride);
+    transpose_stride = Whole_Lines<double>(lower_count);
+    transpose = Line_Aligned(transpose_storage, upper_count * transpose_stride);
     for (size_t l = 0; l < lower_count; ++l) {
         const Weight_Cell* row = weights[static_cast<int32_t>(l)];
-        for (size_t u = 0; u < upper_count; ++u) columns[u * column_stride + l] = row[u].weight;
+        for (size_t u = 0; u < upper_count; ++u) transpose[u * transpose_stride + l] = row[u].weight;
     }
 }
 
@@ -78,8 +79,8 @@ void Layer_Connection::Destroy() {
     weights.cells = nullptr;
     weights.written_in.reset();
     row_may_be_non_finite.reset();
-    column_storage.reset();
-    columns = nullptr;
+    transpose_storage.reset();
+    transpose = nullptr;
     lower = nullptr;
     upper = nullptr;
     panel.reset();
@@ -103,9 +104,9 @@ void Layer_Connection::Check_Bookkeeping() const {
                              weight);
                 std::abort();
             }
-            if (std::memcmp(&Column(u)[l], &weight, sizeof weight) != 0) {
-                std::fprintf(stderr, "layer connection: weight [%d][%d] is %.17g, but %.17g in its column\n", l, u,
-                             weight, Column(u)[l]);
+            if (std::memcmp(&Transposed(u)[l], &weight, sizeof weight) != 0) {
+                std::fprintf(stderr, "layer connection: weight [%d][%d] is %.17g, but %.17g in the transpose\n", l, u,
+                             weight, Transposed(u)[l]);
                 std::abort();
             }
         }

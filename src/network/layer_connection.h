@@ -12,7 +12,7 @@
 
 // Builds with checks, the debug and sanitizer builds, verify after every
 // change of the weights that what the connection keeps beside the cells (the
-// copy by column, the rows marked as possibly not finite) matches them, and
+// transpose, the rows marked as possibly not finite) matches them, and
 // abort if it does not.
 #if !defined(NDEBUG) || defined(LAYERDREAM_CHECKS)
 #define LAYERDREAM_CHECK_WEIGHTS 1
@@ -118,23 +118,24 @@ struct Layer_Connection {
     // that does hold one is marked.
     bool Row_May_Be_Non_Finite(int32_t l) const { return row_may_be_non_finite[l]; }
     Kernel_Set Kernels() const { return kernel_set; }
-    // Column u of the copy by column: entry l is weights[l][u].weight.
-    const double* Column(int32_t u) const { return columns + static_cast<size_t>(u) * column_stride; }
+    // Row u of the transpose, the weights into upper neuron u: entry l is
+    // weights[l][u].weight.
+    const double* Transposed(int32_t u) const { return transpose + static_cast<size_t>(u) * transpose_stride; }
 
 private:
     std::unique_ptr<bool[]> row_may_be_non_finite;
     Kernel_Set kernel_set = Kernel_Set::plain;
-    // The copy of the weights by column, one array of L doubles for each
-    // upper neuron, equal to the cells bit for bit: summing a lower neuron
-    // over the upper neurons that are on reads those few columns whole
-    // instead of scattered cells of every row. Column after column, each
-    // starting on a cache line (L doubles rounded up to a multiple of 8):
-    // columns points into column_storage.
-    std::unique_ptr<double[]> column_storage;
-    double* columns = nullptr;
-    size_t column_stride = 0;
+    // The transpose: a copy of the weights, one row of L doubles for each
+    // upper neuron (the weights into it), equal to the cells bit for bit.
+    // Summing a lower neuron over the upper neurons that are on reads those
+    // few rows of the transpose whole instead of scattered cells of every
+    // row of the matrix. Each row starts on a cache line (L doubles rounded
+    // up to a multiple of 8): transpose points into transpose_storage.
+    std::unique_ptr<double[]> transpose_storage;
+    double* transpose = nullptr;
+    size_t transpose_stride = 0;
 
-    void Make_Columns();
+    void Make_Transpose();
 
     // Both updates on their own: every weight whose two neurons are on,
     // moved by the rule.
@@ -147,9 +148,9 @@ private:
     // a weight that is not finite.
     void Update_Rows_Of(const std::vector<int32_t>& on_before, const std::vector<int32_t>& on_after,
                         double learning_rate);
-    // The same update of the copy by column: the columns of the upper
-    // neurons that are on, at the lower neurons whose states are not 0.
-    void Update_Columns_Of(bool positive, const Neuron_State* lower_states, double learning_rate);
+    // The same update of the transpose: the rows of the upper neurons that
+    // are on, at the lower neurons whose states are not 0.
+    void Update_Transpose_Of(bool positive, const Neuron_State* lower_states, double learning_rate);
     // In builds with checks: aborts if the bookkeeping beside the cells does
     // not match them (a writer that forgot it).
     void Check_Bookkeeping() const;
@@ -158,6 +159,6 @@ private:
 inline void Layer_Connection::Set_Weight(int32_t l, int32_t u, double value) {
     owner.Check("Set_Weight");
     weights.Writable(l)[u].weight = value;
-    columns[static_cast<size_t>(u) * column_stride + l] = value;
+    transpose[static_cast<size_t>(u) * transpose_stride + l] = value;
     if (!std::isfinite(value)) row_may_be_non_finite[l] = true;
 }

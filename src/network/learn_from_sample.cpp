@@ -16,11 +16,11 @@ using namespace rules;
 
 // The three rules are taken one after the other, each over few cache lines:
 // the positive update of the rows of lower neurons that are on (which
-// Sample_Up has just read whole) and of the columns of upper neurons that are
-// on, each column added to the lower sums right after its update while it is
-// in the cache; the decisions, with Sample_Down's draws all taken first in
-// ascending index; then the negative update of the rows of lower neurons
-// that came out on, and of the same columns.
+// Sample_Up has just read whole) and of the transpose's rows of upper
+// neurons that are on, each added to the lower sums right after its update
+// while it is in the cache; the decisions, with Sample_Down's draws all
+// taken first in ascending index; then the negative update of the rows of
+// lower neurons that came out on, and of the same rows of the transpose.
 void Layer_Connection::Learn_From_Sample(double learning_rate) {
     owner.Check("Learn_From_Sample");
     const int32_t lower_count = Lower_Count();
@@ -41,7 +41,7 @@ void Layer_Connection::Learn_From_Sample(double learning_rate) {
     // The rows summed in full: those that may hold a weight that is not
     // finite before the positive update, and all of them when a state is
     // neither 0 nor 1. A row whose weights were all finite before that
-    // update is summed over the columns of the neurons that are on even if
+    // update is summed over the upper neurons that are on even if
     // the update makes one of its weights infinite or NaN: the update
     // changes no other weight, so the products of the neurons that are off
     // are still ±0 and still change nothing.
@@ -61,24 +61,24 @@ void Layer_Connection::Learn_From_Sample(double learning_rate) {
     scratch.sums.assign(static_cast<size_t>(lower_count), 0.0);
     double* sums = scratch.sums.data();
     if (binary) {
-        // Each column is updated where the lower neuron is on and added to
-        // the sums in the same pass, while it is in the cache.
+        // Each row of the transpose is updated where the lower neuron is on
+        // and added to the sums in the same pass, while it is in the cache.
         Mask_On(lower_states, lower_count, scratch.masks);
-        std::vector<double*>& changed = scratch.changed_columns;
+        std::vector<double*>& changed = scratch.changed_transposed;
         changed.clear();
         for (size_t k = 0; k < upper_on_count; ++k)
-            changed.push_back(columns + static_cast<size_t>(upper_on[k]) * column_stride);
-        Update_Positive_And_Add_Columns(kernel_set, changed.data(), changed.size(), lower_count, scratch.masks.data(),
+            changed.push_back(transpose + static_cast<size_t>(upper_on[k]) * transpose_stride);
+        Update_Positive_And_Add_Transposed(kernel_set, changed.data(), changed.size(), lower_count, scratch.masks.data(),
                                         learning_rate, sums);
     } else {
-        Update_Columns_Of(true, lower_states, learning_rate);
+        Update_Transpose_Of(true, lower_states, learning_rate);
     }
     for (const int32_t l : full_sum_rows) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
 
     std::vector<int32_t>& on_after = scratch.lower_on_after;
     Fire_All(sums, draws, static_cast<size_t>(lower_count), lower_states);
     List_On(scratch.lower_states, on_after);
-    Update_Columns_Of(false, lower_states, learning_rate);
+    Update_Transpose_Of(false, lower_states, learning_rate);
     Update_Rows_Of(cells_at_the_end ? lower_on : none, on_after, learning_rate);
     Scatter_States(*lower, lower_states);
     Check_Bookkeeping();

@@ -71,15 +71,15 @@ void Mask_On(const Neuron_State* states, int32_t count, std::vector<uint64_t>& m
     for (int32_t n = 0; n < count; ++n) masks[n] = states[n] != 0 ? ~uint64_t{0} : 0;
 }
 
-void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums) {
+void Sum_Transposed(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums) {
     constexpr size_t group = 8;
     const int32_t lower_count = connection.Lower_Count();
     std::fill(sums, sums + lower_count, 0.0);
     for (size_t start = 0; start < listed.size(); start += group) {
         const size_t count = std::min(group, listed.size() - start);
         const double* summed[group];
-        for (size_t k = 0; k < count; ++k) summed[k] = connection.Column(listed[start + k]);
-        Add_Columns(connection.Kernels(), summed, count, lower_count, sums);
+        for (size_t k = 0; k < count; ++k) summed[k] = connection.Transposed(listed[start + k]);
+        Add_Transposed(connection.Kernels(), summed, count, lower_count, sums);
     }
 }
 

@@ -1,7 +1,7 @@
 // What the fast rules of a connection share: their working storage, kept
 // between calls so that training does not allocate on every step, and the
 // small steps every rule takes (gathering states, firing a layer, summing a
-// row or columns). Inside the network's sources only.
+// row or rows of the transpose). Inside the network's sources only.
 #pragma once
 
 #include "network/layer_connection.h"
@@ -30,14 +30,15 @@ struct Scratch {
     // those on after its sampling.
     std::vector<int32_t> full_sum_rows;
     std::vector<int32_t> lower_on_after;
-    // The updates: which positions of a row or column change (Mask_On), the
-    // rows or columns changed, each row's update, and the kernels' working.
+    // The updates: which positions of a row change (Mask_On), the rows of
+    // the matrix or of the transpose changed, each row's update, and the
+    // kernels' working.
     std::vector<uint64_t> masks;
     std::vector<Weight_Cell*> changed_rows;
     std::vector<Weight_Update> row_updates;
     std::vector<int32_t> changed_row_neurons;
     std::vector<uint8_t> changed_row_non_finite;
-    std::vector<double*> changed_columns;
+    std::vector<double*> changed_transposed;
     std::vector<int32_t> positions;
     // The draws of a pass taken before its decisions, by target neuron, and
     // the states they give.
@@ -78,8 +79,8 @@ void List_On(const std::vector<Neuron_State>& states, std::vector<int32_t>& on);
 // the positions an update changes.
 void Mask_On(const Neuron_State* states, int32_t count, std::vector<uint64_t>& masks);
 
-// sums[l] = the sum of the listed columns' entries l, added from 0 in the
+// sums[l] = the sum of the listed rows of the transpose' entries l, added from 0 in the
 // order of the list, for every lower neuron l.
-void Sum_Columns(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums);
+void Sum_Transposed(const Layer_Connection& connection, const std::vector<int32_t>& listed, double* sums);
 
 }  // namespace rules

@@ -13,8 +13,8 @@
 //   0 × w is NaN; row_may_be_non_finite says which rows those are.
 // - Sample_Up builds all upper sums together, row by row, so the matrix is
 //   read in memory order; each sum still receives its terms in ascending
-//   lower index. Sample_Down builds all lower sums together from the copy of
-//   the weights by column: the columns of the upper neurons that are on,
+//   lower index. Sample_Down builds all lower sums together from the
+//   transpose of the weights: the rows of the upper neurons that are on,
 //   added whole in ascending upper index.
 // - The firing probability does not depend on the draw, so all sums are
 //   built first and the draws are then taken in ascending target index;
@@ -23,8 +23,8 @@
 // - The updates change only cells of pairs that are both on, and each weight
 //   at most once, so the rows may be visited in any order.
 // - Learn_From_Sample, the worker's learning half of a training step, runs
-//   the positive update, Sample_Down and the negative update over the copy
-//   by column and the rows that change (learn_from_sample.cpp).
+//   the positive update, Sample_Down and the negative update over the
+//   transpose and the rows that change (learn_from_sample.cpp).
 #include "network/layer_connection.h"
 
 #include "network/firing_decision.h"
@@ -68,13 +68,13 @@ void Layer_Connection::Sample_Up() {
             terms.push_back({weights[l], static_cast<double>(state), false});
     }
     scratch.sums.resize(static_cast<size_t>(upper_count));
-    Accumulate_Columns(kernel_set, terms.data(), terms.size(), 0, upper_count, scratch.sums.data());
+    Add_Rows(kernel_set, terms.data(), terms.size(), 0, upper_count, scratch.sums.data());
     Fire_Layer(*upper, scratch.sums.data());
 }
 
 // With states of 0 and 1, each lower sum is the sum of the weights of the
-// upper neurons that are on, in ascending upper index: those columns added
-// whole, element by element. Rows that may hold a weight that is not finite,
+// upper neurons that are on, in ascending upper index: those rows of the
+// transpose added whole, element by element. Rows that may hold a weight that is not finite,
 // and every row when a state is neither 0 nor 1, are summed in full.
 void Layer_Connection::Sample_Down() {
     owner.Check("Sample_Down");
@@ -86,7 +86,7 @@ void Layer_Connection::Sample_Down() {
     const Neuron_State* upper_states = scratch.upper_states.data();
     scratch.sums.resize(static_cast<size_t>(lower_count));
     double* sums = scratch.sums.data();
-    if (binary) Sum_Columns(*this, scratch.upper_on, sums);
+    if (binary) Sum_Transposed(*this, scratch.upper_on, sums);
     for (int32_t l = 0; l < lower_count; ++l)
         if (!binary || row_may_be_non_finite[l]) sums[l] = Full_Row_Sum(weights[l], upper_states, upper_count);
     Fire_Layer(*lower, sums);
@@ -125,26 +125,27 @@ void Layer_Connection::Update_Rows_Of(const std::vector<int32_t>& on_before, con
         if (scratch.changed_row_non_finite[r] != 0) row_may_be_non_finite[neurons[r]] = true;
 }
 
-// The copy by column is updated where it lies, column by column, rather
-// than beside each row's cells, where every cell's entry would be in another
-// column and on another page. The columns go from the last one back: in
-// training those summed last are the likeliest still in the cache.
-void Layer_Connection::Update_Columns_Of(bool positive, const Neuron_State* lower_states, double learning_rate) {
+// The transpose is updated where it lies, row by row, rather than beside
+// each row's cells of the matrix, where every cell's entry would be in
+// another row of the transpose and on another page. Its rows go from the
+// last one back: in training those summed last are the likeliest still in
+// the cache.
+void Layer_Connection::Update_Transpose_Of(bool positive, const Neuron_State* lower_states, double learning_rate) {
     Scratch& scratch = Thread_Scratch();
     const int32_t lower_count = Lower_Count();
     Mask_On(lower_states, lower_count, scratch.masks);
-    std::vector<double*>& changed = scratch.changed_columns;
+    std::vector<double*>& changed = scratch.changed_transposed;
     changed.clear();
     for (size_t k = scratch.upper_on.size(); k-- > 0;)
-        changed.push_back(columns + static_cast<size_t>(scratch.upper_on[k]) * column_stride);
+        changed.push_back(transpose + static_cast<size_t>(scratch.upper_on[k]) * transpose_stride);
     scratch.positions.resize(static_cast<size_t>(lower_count));
-    Update_Columns(kernel_set, positive ? Weight_Update::positive : Weight_Update::negative, changed.data(),
+    Update_Transposed(kernel_set, positive ? Weight_Update::positive : Weight_Update::negative, changed.data(),
                    changed.size(), lower_count, scratch.masks.data(), learning_rate, scratch.positions.data());
 }
 
 // Each pair's weight changes at most once and depends on nothing but itself,
-// so the rows and columns are taken in any order and only the cells and
-// entries of pairs that are both on are changed.
+// so the rows of the matrix and of the transpose are taken in any order and
+// only the cells and entries of pairs that are both on are changed.
 template <bool Positive>
 void Layer_Connection::Update_Pairs_On(double learning_rate) {
     Scratch& scratch = Thread_Scratch();
@@ -154,7 +155,7 @@ void Layer_Connection::Update_Pairs_On(double learning_rate) {
     List_On(scratch.lower_states, scratch.lower_on);
     const std::vector<int32_t> none;
     Update_Rows_Of(Positive ? scratch.lower_on : none, Positive ? none : scratch.lower_on, learning_rate);
-    Update_Columns_Of(Positive, scratch.lower_states.data(), learning_rate);
+    Update_Transpose_Of(Positive, scratch.lower_states.data(), learning_rate);
     Check_Bookkeeping();
 }
 

@@ -30,8 +30,8 @@
 
 namespace {
 
-// The positions from..to of Accumulate_Columns, one at a time.
-void Accumulate_Columns_One_By_One(const Row_Term* terms, size_t term_count, int32_t from, int32_t to,
+// The positions from..to of Add_Rows, one at a time.
+void Add_Rows_One_By_One(const Row_Term* terms, size_t term_count, int32_t from, int32_t to,
                                    double* sums) {
     for (int32_t u = from; u < to; ++u) {
         double sum = 0;
@@ -46,11 +46,11 @@ void Accumulate_Columns_One_By_One(const Row_Term* terms, size_t term_count, int
     }
 }
 
-// Accumulate_Columns: the sums of all positions are kept in memory and the
+// Add_Rows: the sums of all positions are kept in memory and the
 // terms added to them row by row, four plain rows at a time, so the rows are
 // read in memory order.
 template <typename Lanes>
-void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
+void Add_Rows_With(const Row_Term* terms, size_t term_count, int32_t first, int32_t last, double* sums) {
     using Vector = typename Lanes::Vector;
     constexpr int32_t width = Lanes::width;
     Note_Kernel_Set_Run(Lanes::set);
@@ -83,23 +83,24 @@ void Accumulate_Columns_With(const Row_Term* terms, size_t term_count, int32_t f
             t += 1;
         }
     }
-    Accumulate_Columns_One_By_One(terms, term_count, covered, last, sums);
+    Add_Rows_One_By_One(terms, term_count, covered, last, sums);
 }
 
-// Add_Columns: the columns are added to the sums in memory four at a time,
+// Add_Transposed: the rows of the transpose are added to the sums in memory
+// four at a time,
 // each read in memory order.
 template <typename Lanes>
-void Add_Columns_With(const double* const* columns, size_t column_count, int32_t length, double* sums) {
+void Add_Transposed_With(const double* const* transposed, size_t transposed_count, int32_t length, double* sums) {
     using Vector = typename Lanes::Vector;
     constexpr int32_t width = Lanes::width;
     Note_Kernel_Set_Run(Lanes::set);
     const int32_t covered = length / width * width;
     size_t c = 0;
-    for (; c + 4 <= column_count; c += 4) {
-        const double* c0 = columns[c];
-        const double* c1 = columns[c + 1];
-        const double* c2 = columns[c + 2];
-        const double* c3 = columns[c + 3];
+    for (; c + 4 <= transposed_count; c += 4) {
+        const double* c0 = transposed[c];
+        const double* c1 = transposed[c + 1];
+        const double* c2 = transposed[c + 2];
+        const double* c3 = transposed[c + 3];
         for (int32_t i = 0; i < covered; i += width) {
             Vector sum = Lanes::Load(sums + i);
             sum = Lanes::Add(sum, Lanes::Load(c0 + i));
@@ -110,11 +111,11 @@ void Add_Columns_With(const double* const* columns, size_t column_count, int32_t
         }
         for (int32_t i = covered; i < length; ++i) sums[i] = (((sums[i] + c0[i]) + c1[i]) + c2[i]) + c3[i];
     }
-    for (; c < column_count; ++c) {
-        const double* column = columns[c];
+    for (; c < transposed_count; ++c) {
+        const double* transposed_row = transposed[c];
         for (int32_t i = 0; i < covered; i += width)
-            Lanes::Store(sums + i, Lanes::Add(Lanes::Load(sums + i), Lanes::Load(column + i)));
-        for (int32_t i = covered; i < length; ++i) sums[i] = sums[i] + column[i];
+            Lanes::Store(sums + i, Lanes::Add(Lanes::Load(sums + i), Lanes::Load(transposed_row + i)));
+        for (int32_t i = covered; i < length; ++i) sums[i] = sums[i] + transposed_row[i];
     }
 }
 
@@ -151,20 +152,20 @@ size_t List_Masked_Vectors(const uint64_t* masks, int32_t covered, int32_t* posi
     return count;
 }
 
-// Update_Positive_And_Add_Columns: four columns at a time, in one pass over
-// them in memory order, each vector of each column updated where a mask is
+// Update_Positive_And_Add_Transposed: four rows of the transpose at a time,
+// in one pass over them in memory order, each vector of each updated where a mask is
 // set and stored, and added to the sums.
 template <typename Lanes>
-void Update_Positive_And_Add_Columns_With(double* const* columns, size_t column_count, int32_t length,
+void Update_Positive_And_Add_Transposed_With(double* const* transposed, size_t transposed_count, int32_t length,
                                           const uint64_t* masks, double rate, double* sums) {
     using Vector = typename Lanes::Vector;
     constexpr int32_t width = Lanes::width;
     Note_Kernel_Set_Run(Lanes::set);
     const int32_t covered = length / width * width;
     const Vector_Update<Lanes, Weight_Update::positive> updated(rate);
-    for (size_t c = 0; c < column_count; c += 4) {
-        const size_t count = column_count - c < 4 ? column_count - c : 4;
-        double* const* group = columns + c;
+    for (size_t c = 0; c < transposed_count; c += 4) {
+        const size_t count = transposed_count - c < 4 ? transposed_count - c : 4;
+        double* const* group = transposed + c;
         for (int32_t i = 0; i < covered; i += width) {
             const Vector mask = Lanes::Load_Mask(masks + i);
             const bool changes = Lanes::Any(mask);
@@ -189,35 +190,35 @@ void Update_Positive_And_Add_Columns_With(double* const* columns, size_t column_
     }
 }
 
-// Update_Columns: the vectors with a mask set listed once, then each column
-// updated there.
+// Update_Transposed: the vectors with a mask set listed once, then each row
+// of the transpose updated there.
 template <typename Lanes, Weight_Update update>
-void Update_Columns_Where(double* const* columns, size_t column_count, int32_t length, const uint64_t* masks,
+void Update_Transposed_Where(double* const* transposed, size_t transposed_count, int32_t length, const uint64_t* masks,
                           double rate, int32_t* positions) {
     constexpr int32_t width = Lanes::width;
     const int32_t covered = length / width * width;
     const size_t position_count = List_Masked_Vectors<Lanes>(masks, covered, positions);
     const Vector_Update<Lanes, update> updated(rate);
-    for (size_t c = 0; c < column_count; ++c) {
-        double* column = columns[c];
+    for (size_t c = 0; c < transposed_count; ++c) {
+        double* transposed_row = transposed[c];
         for (size_t k = 0; k < position_count; ++k) {
             const int32_t i = positions[k];
-            const typename Lanes::Vector w = Lanes::Load(column + i);
-            Lanes::Store(column + i, Lanes::Select(Lanes::Load_Mask(masks + i), updated(w), w));
+            const typename Lanes::Vector w = Lanes::Load(transposed_row + i);
+            Lanes::Store(transposed_row + i, Lanes::Select(Lanes::Load_Mask(masks + i), updated(w), w));
         }
         for (int32_t i = covered; i < length; ++i)
-            if (masks[i] != 0) column[i] = Updated<update>(column[i], rate);
+            if (masks[i] != 0) transposed_row[i] = Updated<update>(transposed_row[i], rate);
     }
 }
 
 template <typename Lanes>
-void Update_Columns_With(Weight_Update update, double* const* columns, size_t column_count, int32_t length,
+void Update_Transposed_With(Weight_Update update, double* const* transposed, size_t transposed_count, int32_t length,
                          const uint64_t* masks, double rate, int32_t* positions) {
     Note_Kernel_Set_Run(Lanes::set);
     if (update == Weight_Update::positive)
-        Update_Columns_Where<Lanes, Weight_Update::positive>(columns, column_count, length, masks, rate, positions);
+        Update_Transposed_Where<Lanes, Weight_Update::positive>(transposed, transposed_count, length, masks, rate, positions);
     else
-        Update_Columns_Where<Lanes, Weight_Update::negative>(columns, column_count, length, masks, rate, positions);
+        Update_Transposed_Where<Lanes, Weight_Update::negative>(transposed, transposed_count, length, masks, rate, positions);
 }
 
 // One row of Update_Rows over the listed vectors. The bits of w - w are all
@@ -278,8 +279,8 @@ void Update_Rows_With(Weight_Cell* const* rows, const Weight_Update* updates, si
 // The kernels of a set.
 template <typename Lanes>
 constexpr Kernel_Table Kernels_With() {
-    return {&Accumulate_Columns_With<Lanes>, &Add_Columns_With<Lanes>, &Update_Positive_And_Add_Columns_With<Lanes>,
-            &Update_Columns_With<Lanes>, &Update_Rows_With<Lanes>};
+    return {&Add_Rows_With<Lanes>, &Add_Transposed_With<Lanes>, &Update_Positive_And_Add_Transposed_With<Lanes>,
+            &Update_Transposed_With<Lanes>, &Update_Rows_With<Lanes>};
 }
 
 }  // namespace

@@ -159,23 +159,23 @@ const Kernel_Table& Kernels_Of(Kernel_Set set) {
 
 }  // namespace
 
-void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+void Add_Rows(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
                         double* sums) {
-    Kernels_Of(set).accumulate_columns(terms, term_count, first, last, sums);
+    Kernels_Of(set).add_rows(terms, term_count, first, last, sums);
 }
 
-void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums) {
-    Kernels_Of(set).add_columns(columns, column_count, length, sums);
+void Add_Transposed(Kernel_Set set, const double* const* transposed, size_t transposed_count, int32_t length, double* sums) {
+    Kernels_Of(set).add_transposed(transposed, transposed_count, length, sums);
 }
 
-void Update_Positive_And_Add_Columns(Kernel_Set set, double* const* columns, size_t column_count, int32_t length,
+void Update_Positive_And_Add_Transposed(Kernel_Set set, double* const* transposed, size_t transposed_count, int32_t length,
                                      const uint64_t* masks, double rate, double* sums) {
-    Kernels_Of(set).update_positive_and_add_columns(columns, column_count, length, masks, rate, sums);
+    Kernels_Of(set).update_positive_and_add_transposed(transposed, transposed_count, length, masks, rate, sums);
 }
 
-void Update_Columns(Kernel_Set set, Weight_Update update, double* const* columns, size_t column_count,
+void Update_Transposed(Kernel_Set set, Weight_Update update, double* const* transposed, size_t transposed_count,
                     int32_t length, const uint64_t* masks, double rate, int32_t* positions) {
-    Kernels_Of(set).update_columns(update, columns, column_count, length, masks, rate, positions);
+    Kernels_Of(set).update_transposed(update, transposed, transposed_count, length, masks, rate, positions);
 }
 
 void Update_Rows(Kernel_Set set, Weight_Cell* const* rows, const Weight_Update* updates, size_t row_count,

@@ -1,5 +1,5 @@
 // The inner loops of the sampling and learning rules, over rows of weight
-// cells and columns of the copy by column. Each computes exactly what the
+// cells and rows of their transpose. Each computes exactly what the
 // plain loops of the rules compute, bit for bit: every sum receives its terms
 // one at a time in the order the rules give, every update rounds after each
 // operation, nothing is fused into a multiply-add, and only the memory order
@@ -47,26 +47,26 @@ inline constexpr double Positive_Gain = 1.109;
 
 // sums[u] = (((0 + term 0) + term 1) + ...) for u from first to last - 1,
 // the terms added in the order given.
-void Accumulate_Columns(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
+void Add_Rows(Kernel_Set set, const Row_Term* terms, size_t term_count, int32_t first, int32_t last,
                         double* sums);
 
-// sums[l] = (((sums[l] + columns[0][l]) + columns[1][l]) + ...) for l from 0
-// to length - 1, the columns added in the order given.
-void Add_Columns(Kernel_Set set, const double* const* columns, size_t column_count, int32_t length, double* sums);
+// sums[l] = (((sums[l] + transposed[0][l]) + transposed[1][l]) + ...) for l
+// from 0 to length - 1: the rows of the transpose added in the order given.
+void Add_Transposed(Kernel_Set set, const double* const* transposed, size_t transposed_count, int32_t length, double* sums);
 
 // The masks say which positions an update changes: masks[i] is all ones
 // where position i is changed and 0 where it is not. The kernels below take
 // room for length positions of their own working in positions.
 
-// For each column in the order given: the positive update of its entries l
-// whose mask is set, then sums[l] = sums[l] + the entry as updated, for l
+// For each row of the transpose in the order given: the positive update of
+// its entries l whose mask is set, then sums[l] = sums[l] + the entry as updated, for l
 // from 0 to length - 1.
-void Update_Positive_And_Add_Columns(Kernel_Set set, double* const* columns, size_t column_count, int32_t length,
+void Update_Positive_And_Add_Transposed(Kernel_Set set, double* const* transposed, size_t transposed_count, int32_t length,
                                      const uint64_t* masks, double rate, double* sums);
 
-// The positive or negative update of the entries of each column whose mask
-// is set.
-void Update_Columns(Kernel_Set set, Weight_Update update, double* const* columns, size_t column_count,
+// The positive or negative update of the entries of each row of the
+// transpose whose mask is set.
+void Update_Transposed(Kernel_Set set, Weight_Update update, double* const* transposed, size_t transposed_count,
                     int32_t length, const uint64_t* masks, double rate, int32_t* positions);
 
 // updates[r] of the cells of row r whose mask is set, for each row;
@@ -79,10 +79,10 @@ void Update_Rows(Kernel_Set set, Weight_Cell* const* rows, const Weight_Update* 
 // The kernels of one set, for the dispatch (weight_row_kernels.cpp): each
 // set's file fills its table from weight_row_kernel_bodies.h.
 struct Kernel_Table {
-    void (*accumulate_columns)(const Row_Term*, size_t, int32_t, int32_t, double*);
-    void (*add_columns)(const double* const*, size_t, int32_t, double*);
-    void (*update_positive_and_add_columns)(double* const*, size_t, int32_t, const uint64_t*, double, double*);
-    void (*update_columns)(Weight_Update, double* const*, size_t, int32_t, const uint64_t*, double, int32_t*);
+    void (*add_rows)(const Row_Term*, size_t, int32_t, int32_t, double*);
+    void (*add_transposed)(const double* const*, size_t, int32_t, double*);
+    void (*update_positive_and_add_transposed)(double* const*, size_t, int32_t, const uint64_t*, double, double*);
+    void (*update_transposed)(Weight_Update, double* const*, size_t, int32_t, const uint64_t*, double, int32_t*);
     void (*update_rows)(Weight_Cell* const*, const Weight_Update*, size_t, int32_t, const uint64_t*, double, int32_t*,
                         uint8_t*);
 };

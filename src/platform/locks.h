@@ -39,12 +39,15 @@ void Count_Paint_Lock(int change);
 
 }  // namespace locks
 
-// A lock that one thread holds at a time.
-class CAPABILITY("mutex") Mutex {
+// A lock, counted in builds with checks when its role is paint. Native is
+// std::mutex (one thread holds it at a time) or std::recursive_mutex (the
+// thread holding it may take it again).
+template <typename Native>
+class CAPABILITY("mutex") Counted_Mutex {
 public:
-    explicit Mutex(Lock_Role lock_role = Lock_Role::leaf) : role(lock_role) {}
-    Mutex(const Mutex&) = delete;
-    Mutex& operator=(const Mutex&) = delete;
+    explicit Counted_Mutex(Lock_Role lock_role = Lock_Role::leaf) : role(lock_role) {}
+    Counted_Mutex(const Counted_Mutex&) = delete;
+    Counted_Mutex& operator=(const Counted_Mutex&) = delete;
 
     void lock() ACQUIRE() {
         native.lock();
@@ -59,33 +62,12 @@ private:
     void Count(int change) const {
         if (LAYERDREAM_CHECK_LOCKS && role == Lock_Role::paint) locks::Count_Paint_Lock(change);
     }
-    std::mutex native;
+    Native native;
     const Lock_Role role;
 };
 
-// A lock that the thread holding it may take again.
-class CAPABILITY("mutex") Recursive_Mutex {
-public:
-    explicit Recursive_Mutex(Lock_Role lock_role = Lock_Role::leaf) : role(lock_role) {}
-    Recursive_Mutex(const Recursive_Mutex&) = delete;
-    Recursive_Mutex& operator=(const Recursive_Mutex&) = delete;
-
-    void lock() ACQUIRE() {
-        native.lock();
-        Count(+1);
-    }
-    void unlock() RELEASE() {
-        Count(-1);
-        native.unlock();
-    }
-
-private:
-    void Count(int change) const {
-        if (LAYERDREAM_CHECK_LOCKS && role == Lock_Role::paint) locks::Count_Paint_Lock(change);
-    }
-    std::recursive_mutex native;
-    const Lock_Role role;
-};
+using Mutex = Counted_Mutex<std::mutex>;
+using Recursive_Mutex = Counted_Mutex<std::recursive_mutex>;
 
 // Holds a lock for as long as it lives. A condition (std::condition_variable_any)
 // lets go of it while it waits and takes it again before it returns.

@@ -57,10 +57,10 @@ double Memory_Needed_Bytes(const Training_Settings& settings) {
     const double input = Image_Size;
     const double layer1 = static_cast<double>(settings.layer1_width) * settings.layer1_height;
     const double layer2 = static_cast<double>(settings.layer2_width) * settings.layer2_height;
-    // Each weight takes a number in its row, another in the copy by column,
+    // Each weight takes a number in its row, another in the transpose,
     // and a 32-bit pixel in each of its picture's two bitmaps (the one shown
-    // and the one painted next): 24 bytes. Each row and each column fills
-    // whole cache lines of 8 numbers. Each neuron of every layer, the top one
+    // and the one painted next): 24 bytes. Each row, of the matrix and of its
+    // transpose, fills whole cache lines of 8 numbers. Each neuron of every layer, the top one
     // included, takes its state and pixels, the rules' working storage, and
     // at most one allocated column of states (with the allocator's own
     // bookkeeping), which dominates for layers one neuron high.

@@ -130,12 +130,12 @@ TEST(Network_Layer_Connection, CreateAgainWithOtherLayers) {
     upper.Destroy();
 }
 
-// The first weight whose entry in the copy by column differs from its cell
+// The first weight whose entry in the transpose differs from its cell
 // in any bit, as "[l][u]", or "".
 std::string First_Column_Difference(const Layer_Connection& connection) {
     for (int32_t l = 0; l < connection.Lower_Count(); ++l)
         for (int32_t u = 0; u < connection.Upper_Count(); ++u)
-            if (std::memcmp(&connection.Column(u)[l], &connection.weights[l][u].weight, sizeof(double)) != 0) {
+            if (std::memcmp(&connection.Transposed(u)[l], &connection.weights[l][u].weight, sizeof(double)) != 0) {
                 char place[40];
                 std::snprintf(place, sizeof place, "[%d][%d]", l, u);
                 return place;
@@ -143,7 +143,7 @@ std::string First_Column_Difference(const Layer_Connection& connection) {
     return "";
 }
 
-// Every writer of the weights keeps the copy by column equal to the cells,
+// Every writer of the weights keeps the transpose equal to the cells,
 // bit for bit, infinities and NaNs included: the copy made from the cells,
 // Set_Weight, each update alone and the learning half.
 TEST(Network_Layer_Connection, EveryWriterKeepsTheColumnsEqualToTheCells) {
