@@ -56,17 +56,19 @@ void Layer_Connection::Sample_Up() {
     Scratch& scratch = Thread_Scratch();
     Gather_States(*lower, scratch.lower_states);
 
-    // Every row that can change a sum, in ascending lower index.
+    // Every row that can change a sum, in ascending lower index: each row
+    // is written as a term and counted only if it can (no branch on the
+    // states, which the processor cannot foresee).
     std::vector<Row_Term>& terms = scratch.up_terms;
-    terms.clear();
+    terms.resize(static_cast<size_t>(lower_count));
+    size_t term_count = 0;
     for (int32_t l = 0; l < lower_count; ++l) {
         const Neuron_State state = scratch.lower_states[l];
         const bool may_be_non_finite = row_may_be_non_finite[l];
-        if (state == 1 && !may_be_non_finite)
-            terms.push_back({weights[l], 1.0, true});
-        else if (state != 0 || may_be_non_finite)
-            terms.push_back({weights[l], static_cast<double>(state), false});
+        terms[term_count] = {weights[l], static_cast<double>(state), state == 1 && !may_be_non_finite};
+        term_count += state != 0 || may_be_non_finite;
     }
+    terms.resize(term_count);
     scratch.sums.resize(static_cast<size_t>(upper_count));
     Add_Rows(kernel_set, terms.data(), terms.size(), 0, upper_count, scratch.sums.data());
     Fire_Layer(*upper, scratch.sums.data());

@@ -48,11 +48,15 @@ void Repaint_Pace::Training_Step_Shown() {
     if (waits == 0 || now() - wait_ended >= refresh) Wait_For_Paint();
 }
 
+void Repaint_Pace::Wait_Until_Dream_Due() {
+    // A refresh from one cycle's paint to the next, the paint included:
+    // until then the last dream stays shown.
+    if (waits == 0) return;
+    const Clock::duration since = now() - wait_began;
+    if (since < refresh) sleep(refresh - since);
+}
+
 void Repaint_Pace::Dream_Cycle_Shown() {
     Invalidate();
     Wait_For_Paint();
-    // The next cycle is painted no sooner than a refresh after this one's
-    // paint began, the paint included: until then this dream stays shown.
-    const Clock::duration since = now() - wait_began;
-    if (since < refresh) sleep(refresh - since);
 }

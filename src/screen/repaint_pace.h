@@ -12,8 +12,8 @@
 //   - once the network is built and shown: every time;
 //   - while it trains with redrawing: at most once per refresh, so the
 //     newest pictures are on the screen within one refresh;
-//   - while it dreams: after every cycle, and then it lets the rest of a
-//     refresh pass before the next, so every dream is seen and none is
+//   - while it dreams: after every cycle; and it shows the next cycle no
+//     sooner than a refresh after that, so every dream is seen and none is
 //     computed that never could be.
 //
 // One worker's; not shared between threads.
@@ -35,6 +35,9 @@ public:
     void Shown();
     // A training step's pictures shown.
     void Training_Step_Shown();
+    // Before a dreaming cycle's pictures are painted: lets the rest of a
+    // refresh pass since the last cycle's paint began.
+    void Wait_Until_Dream_Due();
     // A dreaming cycle's pictures shown.
     void Dream_Cycle_Shown();
 

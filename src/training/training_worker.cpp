@@ -70,6 +70,7 @@ void Training_Run::Dream_Cycle() {
     for (int x = 0; x < 4; ++x) top.columns[x][0] = Random_Fraction(Draw_Random()) < even_odds ? 1 : 0;
     stack.connections[1]->Sample_Down();
     stack.connections[0]->Sample_Down();
+    pace.Wait_Until_Dream_Due();
     stack.Show_All();
     stack.Show_All();
     pace.Dream_Cycle_Shown();

@@ -78,20 +78,24 @@ TEST_F(Screen_Repaint_Pace, TrainingStepsInvalidateTheWindowAndWaitAtMostOncePer
 
 // Every dreaming cycle is painted before the worker goes on, and the next
 // one no sooner than a refresh after that paint began: a fast worker sleeps
-// for the rest of the refresh after each cycle, a slow one not at all.
+// for the rest of the refresh before each later cycle, a slow one not at all.
 TEST_F(Screen_Repaint_Pace, EveryDreamingCycleIsWaitedForARefreshAfterTheLast) {
     Stand_Still();
     for (int cycle = 1; cycle <= 4; ++cycle) {
+        pace.Wait_Until_Dream_Due();
         pace.Dream_Cycle_Shown();
         EXPECT_EQ(window.Paints(), cycle);
     }
     EXPECT_EQ(pace.Waits(), 4u);
-    EXPECT_EQ(slept, 4 * pace.Refresh());
+    EXPECT_EQ(slept, 3 * pace.Refresh());
     EXPECT_EQ(Paints_When_Free(), 0);
 
     Race_Ahead();
     slept = Clock::duration::zero();
-    for (int cycle = 0; cycle < 4; ++cycle) pace.Dream_Cycle_Shown();
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        pace.Wait_Until_Dream_Due();
+        pace.Dream_Cycle_Shown();
+    }
     EXPECT_EQ(pace.Waits(), 8u);
     EXPECT_EQ(window.Paints(), 8);
     EXPECT_EQ(slept, Clock::duration::zero());
