@@ -213,6 +213,60 @@ void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     ui.posted.push_back(m);
 }
 
+}  // namespace windowing
+
+namespace {
+
+enum class Found { message, quit, nothing };
+
+// One look for a message: work sent by other threads is run, input taken in
+// and due pictures presented on the way. A posted message, else the quit
+// message (if taken), else a paint. wait: the milliseconds until the next
+// picture falls due.
+Found Look_For_Message(MSG& message, bool take_quit, uint64_t& wait) {
+    Window_Thread_State& ui = State();
+    Run_Sent_Work();
+    const bool video = windowing::Video_Running() && windowing::On_Window_Thread();
+    SDL_Event event;
+    if (video)
+        while (SDL_PollEvent(&event)) windowing::Translate_Event(event);
+    windowing::Apply_Titles();
+    wait = video ? windowing::Present_Due_Windows(100) : 10;
+    {
+        Mutex_Lock hold(ui.lock);
+        if (!ui.posted.empty()) {
+            message = ui.posted.front();
+            ui.posted.pop_front();
+            return Found::message;
+        }
+        if (ui.quit_posted && take_quit) {
+            ui.quit_posted = false;
+            message = MSG{};
+            message.message = WM_QUIT;
+            message.wParam = static_cast<WPARAM>(ui.quit_code);
+            return Found::quit;
+        }
+        if (ui.quit_posted) return Found::nothing;
+    }
+    if (HWND window = Window_Needing_Paint()) {
+        message = MSG{};
+        message.hwnd = window;
+        message.message = WM_PAINT;
+        return Found::message;
+    }
+    return Found::nothing;
+}
+
+}  // namespace
+
+bool testing_hooks::Take_Waiting_Message(MSG& message) {
+    windowing::Start_Window_Thread();
+    uint64_t wait = 0;
+    return Look_For_Message(message, false, wait) == Found::message;
+}
+
+namespace windowing {
+
 bool Next_Message(MSG& message) {
     Start_Window_Thread();
     Window_Thread_State& ui = State();
@@ -221,34 +275,10 @@ bool Next_Message(MSG& message) {
         ui.loop_ended = false;
     }
     for (;;) {
-        Run_Sent_Work();
+        uint64_t wait = 0;
+        const Found found = Look_For_Message(message, true, wait);
+        if (found != Found::nothing) return found == Found::message;
         const bool video = Video_Running() && On_Window_Thread();
-        SDL_Event event;
-        if (video)
-            while (SDL_PollEvent(&event)) Translate_Event(event);
-        Apply_Titles();
-        const uint64_t wait = video ? Present_Due_Windows(100) : 10;
-        {
-            Mutex_Lock hold(ui.lock);
-            if (!ui.posted.empty()) {
-                message = ui.posted.front();
-                ui.posted.pop_front();
-                return true;
-            }
-            if (ui.quit_posted) {
-                ui.quit_posted = false;
-                message = MSG{};
-                message.message = WM_QUIT;
-                message.wParam = static_cast<WPARAM>(ui.quit_code);
-                return false;
-            }
-        }
-        if (HWND window = Window_Needing_Paint()) {
-            message = MSG{};
-            message.hwnd = window;
-            message.message = WM_PAINT;
-            return true;
-        }
         // Nothing to do: sleep until input, another thread's request or the
         // next picture due on the screen.
         int display_fd = -1;
@@ -358,6 +388,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     windowing::Run_On_Window_Thread(window, [&] { result = window->procedure(window, message, wparam, lparam); });
     return result;
 }
+
+uint32_t testing_hooks::Sdl_Window_Id(HWND window) { return windowing::Is_Live(window) ? window->sdl_id : 0; }
 
 int testing_hooks::Waiting_Senders() {
     Window_Thread_State& ui = State();

@@ -1,5 +1,9 @@
 #include "support/test_window.h"
 
+#ifndef _WIN32
+#include "platform_testing.h"
+#endif
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -60,6 +64,25 @@ bool Pump_Messages_Until(const std::function<bool()>& condition, std::chrono::mi
         DispatchMessageA(&message);
     }
     return true;
+}
+
+int Pump_Waiting_Messages() {
+    int dispatched = 0;
+    MSG message{};
+#ifdef _WIN32
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // left for whoever waits for it
+            break;
+        }
+#else
+    while (testing_hooks::Take_Waiting_Message(message)) {
+#endif
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        ++dispatched;
+    }
+    return dispatched;
 }
 
 int Pump_Messages_Until_Quit(std::chrono::milliseconds longest) {
