@@ -55,6 +55,9 @@ void Translate_Window_Event(const SDL_WindowEvent& change) {
             Resize_Client(window, change.data1, change.data2);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
+            // What comes back into view is invalidated with its background
+            // to erase, as the system does.
+            window->erase = true;
             window->needs_paint = true;
             break;
         default:
@@ -70,7 +73,7 @@ void windowing::Translate_Event(const SDL_Event& event) {
         case SDL_MOUSEMOTION: {
             HWND window = By_Sdl_Id(event.motion.windowID);
             if (In_Client_Area(window, event.motion.x, event.motion.y))
-                Post(window, WM_MOUSEMOVE, 0, MAKELPARAM(event.motion.x, event.motion.y));
+                Post_Pointer_Move(window, event.motion.x, event.motion.y);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:

@@ -50,6 +50,7 @@ struct Window_Thread_State {
     int wake_fd GUARDED_BY(lock) = -1;
     int display_fd GUARDED_BY(lock) = -1;
     std::deque<MSG> posted GUARDED_BY(lock);
+    bool last_is_pointer_move GUARDED_BY(lock) = false;  // the newest of posted is a move of the pointer's
     std::deque<Sent_Work*> sent GUARDED_BY(lock);
     bool quit_posted GUARDED_BY(lock) = false;
     int quit_code GUARDED_BY(lock) = 0;
@@ -194,14 +195,9 @@ bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
     return item.done;
 }
 
-void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    Window_Thread_State& ui = State();
-    Mutex_Lock hold(ui.lock);
-    if (message == WM_MOUSEMOVE && !ui.posted.empty() && ui.posted.back().message == WM_MOUSEMOVE &&
-        ui.posted.back().hwnd == window) {
-        ui.posted.back().lParam = lparam;
-        return;
-    }
+namespace {
+
+void Queue(Window_Thread_State& ui, HWND window, UINT message, WPARAM wparam, LPARAM lparam) REQUIRES(ui.lock) {
     MSG m{};
     m.hwnd = window;
     m.message = message;
@@ -211,6 +207,26 @@ void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
             .count());
     ui.posted.push_back(m);
+    ui.last_is_pointer_move = false;
+}
+
+}  // namespace
+
+void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    Queue(ui, window, message, wparam, lparam);
+}
+
+void Post_Pointer_Move(HWND window, int x, int y) {
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    if (ui.last_is_pointer_move && !ui.posted.empty() && ui.posted.back().hwnd == window) {
+        ui.posted.back().lParam = MAKELPARAM(x, y);
+        return;
+    }
+    Queue(ui, window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    ui.last_is_pointer_move = true;
 }
 
 }  // namespace windowing

@@ -110,9 +110,12 @@ void Watch_Display(SDL_Window* window);
 // -1 on another driver.
 int Display_Connection_Fd(SDL_Window* window);
 
-// Queues a message for the window thread's loop. Pointer movements are
-// merged, as the system does: only the newest counts.
+// Queues a message for the window thread's loop.
 void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Queues the pointer's move to a place in the window. Moves of the pointer
+// that wait one after another are merged, as the system does: only the
+// newest place counts. (Messages posted are never merged.)
+void Post_Pointer_Move(HWND window, int x, int y);
 
 // Retrieves the next message, running work sent by other threads and
 // pumping input on the way; false for the quit message. Used by GetMessageA

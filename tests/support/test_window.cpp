@@ -1,5 +1,7 @@
 #include "support/test_window.h"
 
+#include <gtest/gtest.h>
+
 #ifndef _WIN32
 #include "platform_testing.h"
 #endif
@@ -66,6 +68,12 @@ bool Pump_Messages_Until(const std::function<bool()>& condition, std::chrono::mi
     return true;
 }
 
+namespace {
+
+constexpr int most_waiting_messages = 100000;
+
+}  // namespace
+
 int Pump_Waiting_Messages() {
     int dispatched = 0;
     MSG message{};
@@ -80,7 +88,12 @@ int Pump_Waiting_Messages() {
 #endif
         TranslateMessage(&message);
         DispatchMessageA(&message);
-        ++dispatched;
+        // A window that never stops asking (a paint that does not validate
+        // it) would keep this loop going for ever.
+        if (++dispatched == most_waiting_messages) {
+            ADD_FAILURE() << "messages keep coming: " << dispatched << " dispatched, the last " << message.message;
+            break;
+        }
     }
     return dispatched;
 }
