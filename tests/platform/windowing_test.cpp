@@ -426,16 +426,6 @@ TEST_F(Windowing, AMessageBoxStillUpWhenTheLoopEndsIsReleased) {
     late.join();
 }
 
-TEST(Process_Services, CurrentDirectoryReportsTheSizeItNeedsWhenTheBufferIsShort) {
-    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    ASSERT_GT(needed, 1u);
-    std::string directory(needed, '\0');
-    EXPECT_EQ(GetCurrentDirectoryA(needed, directory.data()), needed - 1);
-    EXPECT_EQ(directory[needed - 1], '\0');
-    char too_small[2] = {'x', 'y'};
-    EXPECT_EQ(GetCurrentDirectoryA(needed - 1 < 2 ? needed - 1 : 2, too_small), needed);
-}
-
 unsigned __stdcall Record_Argument(void* argument) {
     static_cast<std::promise<int>*>(argument)->set_value(42);
     return 0;
