@@ -72,8 +72,11 @@ void windowing::Translate_Event(const SDL_Event& event) {
     switch (event.type) {
         case SDL_MOUSEMOTION: {
             HWND window = By_Sdl_Id(event.motion.windowID);
-            if (In_Client_Area(window, event.motion.x, event.motion.y))
-                Post_Pointer_Move(window, event.motion.x, event.motion.y);
+            if (!In_Client_Area(window, event.motion.x, event.motion.y)) break;
+            // As the system's default answer to WM_SETCURSOR: the class's
+            // cursor, before the window is given the move and may set its own.
+            if (window->class_cursor != nullptr) SetCursor(window->class_cursor);
+            Post_Pointer_Move(window, event.motion.x, event.motion.y);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:

@@ -50,6 +50,7 @@ struct HWND__ {
     std::thread::id owner;          // the thread that made it and runs its procedure
     bool top_level = false;         // shown in an SDL window of its own
     bool builtin_class = false;     // a class of the layer's own (message box, list box)
+    HCURSOR class_cursor = nullptr; // shown as the pointer moves in, if any
     std::shared_ptr<void> builtin_state;  // that class's own state
 
     // Written by the owner, read by any thread.
