@@ -55,6 +55,9 @@ void Translate_Window_Event(const SDL_WindowEvent& change) {
             Resize_Client(window, change.data1, change.data2);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
+            // What comes back into view is invalidated with its background
+            // to erase, as the system does.
+            window->erase = true;
             window->needs_paint = true;
             break;
         default:
@@ -69,8 +72,11 @@ void windowing::Translate_Event(const SDL_Event& event) {
     switch (event.type) {
         case SDL_MOUSEMOTION: {
             HWND window = By_Sdl_Id(event.motion.windowID);
-            if (In_Client_Area(window, event.motion.x, event.motion.y))
-                Post(window, WM_MOUSEMOVE, 0, MAKELPARAM(event.motion.x, event.motion.y));
+            if (!In_Client_Area(window, event.motion.x, event.motion.y)) break;
+            // As the system's default answer to WM_SETCURSOR: the class's
+            // cursor, before the window is given the move and may set its own.
+            if (window->class_cursor != nullptr) SetCursor(window->class_cursor);
+            Post_Pointer_Move(window, event.motion.x, event.motion.y);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:

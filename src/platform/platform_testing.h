@@ -33,6 +33,20 @@ Screen_Picture Read_Screen(HWND window);
 // repaint, a sent message) that it has not started yet.
 int Waiting_Senders();
 
+// The bitmaps, brushes and device contexts the program has made with the
+// drawing calls and not yet deleted, as the system counts them for a process
+// (GetGuiResources with GR_GDIOBJECTS). Stock objects are not among them.
+int Live_Drawing_Objects();
+
+// Takes the next message waiting for the calling thread, as GetMessageA
+// would, without waiting for one (PeekMessageA with PM_REMOVE): false when
+// none waits. A quit message is left waiting, false.
+bool Take_Waiting_Message(MSG& message);
+
+// The id of the SDL window that shows a top-level window (0: none), to
+// push SDL's events for it or change its size as a user would.
+uint32_t Sdl_Window_Id(HWND window);
+
 // The SDL system cursor (an SDL_SystemCursor value) that a cursor handle of
 // LoadCursorA shows; -1 for a handle that is no system cursor.
 int Cursor_Shape(HCURSOR cursor);

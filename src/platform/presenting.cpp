@@ -122,7 +122,8 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {
     if (paint == nullptr) return nullptr;
     std::memset(paint, 0, sizeof *paint);
     if (!windowing::Is_Live(window)) return nullptr;
-    auto* dc = new HDC__;
+    // Another thread cannot paint the window: its context draws nowhere.
+    HDC dc = raster::New_Dc(Dc_Kind::Nowhere);
     dc->window = window;
     if (windowing::On_Thread_Of(window) && window->picture != nullptr) {
         window->needs_paint = false;
@@ -130,9 +131,6 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {
         paint->rcPaint = RECT{0, 0, window->client_width, window->client_height};
         dc->kind = Dc_Kind::Window;
         dc->bitmap = window->picture;
-    } else {
-        // Another thread cannot paint the window: its context draws nowhere.
-        dc->kind = Dc_Kind::Nowhere;
     }
     paint->hdc = dc;
     return dc;

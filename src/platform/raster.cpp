@@ -1,7 +1,10 @@
 // Device contexts, bitmaps, brushes, blits and pixels on a CPU raster.
 #include "raster.h"
 
+#include "platform_testing.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -47,6 +50,11 @@ void Keep_Pixels(std::vector<uint8_t> storage) {
     if (spare_pixels.size() == most_spares) spare_pixels.erase(spare_pixels.begin());
     spare_pixels.push_back(std::move(storage));
 }
+
+// The bitmaps, brushes and contexts made by the drawing calls and not yet
+// deleted (stock objects and the windows' own pictures are not among them),
+// as the system counts a process's drawing objects.
+std::atomic<int> live_objects{0};
 
 Gdi_Kind Kind_Of(HGDIOBJ object) { return *static_cast<const Gdi_Kind*>(object); }
 
@@ -138,15 +146,19 @@ void Fill(HBITMAP target, const RECT& rect, uint32_t pixel) {
 
 }  // namespace raster
 
-HDC CreateDCA(LPCSTR, LPCSTR, LPCSTR, const void*) {
+HDC raster::New_Dc(Dc_Kind kind) {
     auto* dc = new HDC__;
-    dc->kind = Dc_Kind::Display;
+    dc->kind = kind;
+    ++live_objects;
     return dc;
 }
 
+int testing_hooks::Live_Drawing_Objects() { return live_objects.load(); }
+
+HDC CreateDCA(LPCSTR, LPCSTR, LPCSTR, const void*) { return raster::New_Dc(Dc_Kind::Display); }
+
 HDC CreateCompatibleDC(HDC) {
-    auto* dc = new HDC__;
-    dc->kind = Dc_Kind::Memory;
+    HDC dc = raster::New_Dc(Dc_Kind::Memory);
     dc->bitmap = Stock_Bitmap();
     dc->brush = Stock_Brush();
     return dc;
@@ -166,14 +178,17 @@ void raster::Free_Dc(HDC dc) {
         if (dc->brush != nullptr && dc->brush != Stock_Brush()) --dc->brush->selections;
     }
     delete dc;
+    --live_objects;
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     if (dc == nullptr || width < 0 || height < 0) return nullptr;
-    // An empty size gives a 1 by 1 bitmap, as the system does.
-    if (width == 0 || height == 0) return raster::Make_Bitmap(1, 1, 32, false);
-    // A compatible bitmap's pixels are undefined until it is drawn into.
-    return raster::Make_Bitmap(width, height, 32, false, false);
+    // An empty size gives a 1 by 1 bitmap, as the system does. A compatible
+    // bitmap's pixels are undefined until it is drawn into.
+    HBITMAP bitmap = width == 0 || height == 0 ? raster::Make_Bitmap(1, 1, 32, false)
+                                               : raster::Make_Bitmap(width, height, 32, false, false);
+    if (bitmap != nullptr) ++live_objects;
+    return bitmap;
 }
 
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE, DWORD) {
@@ -191,6 +206,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
         // A 32-bit section keeps the device-independent row order too.
         section->stride = 4 * header.biWidth;
     }
+    ++live_objects;
     if (bits != nullptr) *bits = section->pixels;
     return section;
 }
@@ -228,6 +244,7 @@ BOOL DeleteObject(HGDIOBJ object) {
             if (brush->selections > 0) return FALSE;  // still selected: the system refuses
         }
         delete brush;
+        --live_objects;
         return TRUE;
     }
     if (Kind_Of(object) != Gdi_Kind::Bitmap) return FALSE;
@@ -238,6 +255,7 @@ BOOL DeleteObject(HGDIOBJ object) {
         if (bitmap->selected_into != nullptr) return FALSE;  // still selected: the system refuses
     }
     raster::Free_Bitmap(bitmap);
+    --live_objects;
     return TRUE;
 }
 
@@ -297,6 +315,7 @@ COLORREF GetPixel(HDC dc, int x, int y) {
 HBRUSH CreateSolidBrush(COLORREF colour) {
     auto* brush = new HBRUSH__;
     brush->colour = colour & 0x00FFFFFFu;
+    ++live_objects;
     return brush;
 }
 

@@ -84,6 +84,9 @@ HBITMAP Make_Bitmap(int width, int height, int bits_per_pixel, bool bottom_up, b
 // Gives a 32-bit bitmap a new size, keeping nothing of its old pixels.
 void Resize_Bitmap(HBITMAP bitmap, int width, int height);
 void Free_Bitmap(HBITMAP bitmap);
+// A new context of the kind, counted among the live drawing objects until
+// Free_Dc releases it.
+HDC New_Dc(Dc_Kind kind);
 // Releases any context, with its hold on its bitmap and brush.
 void Free_Dc(HDC dc);
 

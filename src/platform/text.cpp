@@ -204,7 +204,9 @@ Extent Measure(const char* characters, int length) {
 }  // namespace text
 
 int DrawTextA(HDC dc, LPCSTR characters, int length, LPRECT rect, UINT) {
-    if (dc == nullptr || characters == nullptr || rect == nullptr) return 0;
+    // No characters draw nothing and have no height, as the system has it;
+    // an empty text whose length is to be found is one empty line.
+    if (dc == nullptr || characters == nullptr || rect == nullptr || length == 0) return 0;
     if (length < 0) length = static_cast<int>(std::strlen(characters));
     const text::Extent extent = text::Measure(characters, length);
     if (dc->bitmap == nullptr || (dc->kind != Dc_Kind::Memory && dc->kind != Dc_Kind::Window))

@@ -88,6 +88,7 @@ HWND Make_Window(const char* class_name, const char* window_name, DWORD style, i
     window->owner = std::this_thread::get_id();
     window->Set_Title(window_name != nullptr ? window_name : "");
     window->builtin_class = window_class.builtin;
+    window->class_cursor = window_class.cursor;
     window->builtin_state = std::move(builtin_state);
     const bool control = window_class.builtin && window_class.kind == windowing::Builtin_Kind::Control;
     window->top_level = (style & WS_CHILD) == 0 && !control;

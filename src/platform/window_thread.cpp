@@ -50,6 +50,7 @@ struct Window_Thread_State {
     int wake_fd GUARDED_BY(lock) = -1;
     int display_fd GUARDED_BY(lock) = -1;
     std::deque<MSG> posted GUARDED_BY(lock);
+    bool last_is_pointer_move GUARDED_BY(lock) = false;  // the newest of posted is a move of the pointer's
     std::deque<Sent_Work*> sent GUARDED_BY(lock);
     bool quit_posted GUARDED_BY(lock) = false;
     int quit_code GUARDED_BY(lock) = 0;
@@ -194,14 +195,9 @@ bool Run_On_Window_Thread(HWND window, const std::function<void()>& work) {
     return item.done;
 }
 
-void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    Window_Thread_State& ui = State();
-    Mutex_Lock hold(ui.lock);
-    if (message == WM_MOUSEMOVE && !ui.posted.empty() && ui.posted.back().message == WM_MOUSEMOVE &&
-        ui.posted.back().hwnd == window) {
-        ui.posted.back().lParam = lparam;
-        return;
-    }
+namespace {
+
+void Queue(Window_Thread_State& ui, HWND window, UINT message, WPARAM wparam, LPARAM lparam) REQUIRES(ui.lock) {
     MSG m{};
     m.hwnd = window;
     m.message = message;
@@ -211,7 +207,81 @@ void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
             .count());
     ui.posted.push_back(m);
+    ui.last_is_pointer_move = false;
 }
+
+}  // namespace
+
+void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    Queue(ui, window, message, wparam, lparam);
+}
+
+void Post_Pointer_Move(HWND window, int x, int y) {
+    Window_Thread_State& ui = State();
+    Mutex_Lock hold(ui.lock);
+    if (ui.last_is_pointer_move && !ui.posted.empty() && ui.posted.back().hwnd == window) {
+        ui.posted.back().lParam = MAKELPARAM(x, y);
+        return;
+    }
+    Queue(ui, window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    ui.last_is_pointer_move = true;
+}
+
+}  // namespace windowing
+
+namespace {
+
+enum class Found { message, quit, nothing };
+
+// One look for a message: work sent by other threads is run, input taken in
+// and due pictures presented on the way. A posted message, else the quit
+// message (if taken), else a paint. wait: the milliseconds until the next
+// picture falls due.
+Found Look_For_Message(MSG& message, bool take_quit, uint64_t& wait) {
+    Window_Thread_State& ui = State();
+    Run_Sent_Work();
+    const bool video = windowing::Video_Running() && windowing::On_Window_Thread();
+    SDL_Event event;
+    if (video)
+        while (SDL_PollEvent(&event)) windowing::Translate_Event(event);
+    windowing::Apply_Titles();
+    wait = video ? windowing::Present_Due_Windows(100) : 10;
+    {
+        Mutex_Lock hold(ui.lock);
+        if (!ui.posted.empty()) {
+            message = ui.posted.front();
+            ui.posted.pop_front();
+            return Found::message;
+        }
+        if (ui.quit_posted && take_quit) {
+            ui.quit_posted = false;
+            message = MSG{};
+            message.message = WM_QUIT;
+            message.wParam = static_cast<WPARAM>(ui.quit_code);
+            return Found::quit;
+        }
+        if (ui.quit_posted) return Found::nothing;
+    }
+    if (HWND window = Window_Needing_Paint()) {
+        message = MSG{};
+        message.hwnd = window;
+        message.message = WM_PAINT;
+        return Found::message;
+    }
+    return Found::nothing;
+}
+
+}  // namespace
+
+bool testing_hooks::Take_Waiting_Message(MSG& message) {
+    windowing::Start_Window_Thread();
+    uint64_t wait = 0;
+    return Look_For_Message(message, false, wait) == Found::message;
+}
+
+namespace windowing {
 
 bool Next_Message(MSG& message) {
     Start_Window_Thread();
@@ -221,34 +291,10 @@ bool Next_Message(MSG& message) {
         ui.loop_ended = false;
     }
     for (;;) {
-        Run_Sent_Work();
+        uint64_t wait = 0;
+        const Found found = Look_For_Message(message, true, wait);
+        if (found != Found::nothing) return found == Found::message;
         const bool video = Video_Running() && On_Window_Thread();
-        SDL_Event event;
-        if (video)
-            while (SDL_PollEvent(&event)) Translate_Event(event);
-        Apply_Titles();
-        const uint64_t wait = video ? Present_Due_Windows(100) : 10;
-        {
-            Mutex_Lock hold(ui.lock);
-            if (!ui.posted.empty()) {
-                message = ui.posted.front();
-                ui.posted.pop_front();
-                return true;
-            }
-            if (ui.quit_posted) {
-                ui.quit_posted = false;
-                message = MSG{};
-                message.message = WM_QUIT;
-                message.wParam = static_cast<WPARAM>(ui.quit_code);
-                return false;
-            }
-        }
-        if (HWND window = Window_Needing_Paint()) {
-            message = MSG{};
-            message.hwnd = window;
-            message.message = WM_PAINT;
-            return true;
-        }
         // Nothing to do: sleep until input, another thread's request or the
         // next picture due on the screen.
         int display_fd = -1;
@@ -358,6 +404,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     windowing::Run_On_Window_Thread(window, [&] { result = window->procedure(window, message, wparam, lparam); });
     return result;
 }
+
+uint32_t testing_hooks::Sdl_Window_Id(HWND window) { return windowing::Is_Live(window) ? window->sdl_id : 0; }
 
 int testing_hooks::Waiting_Senders() {
     Window_Thread_State& ui = State();

@@ -50,6 +50,7 @@ struct HWND__ {
     std::thread::id owner;          // the thread that made it and runs its procedure
     bool top_level = false;         // shown in an SDL window of its own
     bool builtin_class = false;     // a class of the layer's own (message box, list box)
+    HCURSOR class_cursor = nullptr; // shown as the pointer moves in, if any
     std::shared_ptr<void> builtin_state;  // that class's own state
 
     // Written by the owner, read by any thread.
@@ -110,9 +111,12 @@ void Watch_Display(SDL_Window* window);
 // -1 on another driver.
 int Display_Connection_Fd(SDL_Window* window);
 
-// Queues a message for the window thread's loop. Pointer movements are
-// merged, as the system does: only the newest counts.
+// Queues a message for the window thread's loop.
 void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Queues the pointer's move to a place in the window. Moves of the pointer
+// that wait one after another are merged, as the system does: only the
+// newest place counts. (Messages posted are never merged.)
+void Post_Pointer_Move(HWND window, int x, int y);
 
 // Retrieves the next message, running work sent by other threads and
 // pumping input on the way; false for the quit message. Used by GetMessageA

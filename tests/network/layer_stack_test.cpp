@@ -167,11 +167,11 @@ TEST_F(Network_Show_All, PaintsEveryPictureAndLeavesTheRepaintToTheCaller) {
         for (int32_t l = 0; l < connection.Lower_Count(); ++l)
             for (int32_t u = 0; u < connection.Upper_Count(); ++u) connection.Set_Weight(l, u, 0.0);
     }
-    Pump_Messages_Until([] { return false; }, std::chrono::milliseconds(50));  // the registrations' paints
+    Pump_Waiting_Messages();  // the registrations' paints
     Watch(test.stack);
     test.stack.Show_All();
     for (const On_Screen_Object_Bitmap* panel : watched) EXPECT_TRUE(Painted(*panel));
-    Pump_Messages_Until([] { return false; }, std::chrono::milliseconds(50));
+    Pump_Waiting_Messages();
     EXPECT_TRUE(seen_at_repaint.empty());
 }
 
@@ -189,10 +189,10 @@ TEST_F(Network_Show_All, NoLayersShowsNothing) {
     Test_Window window(Watching_Procedure);
     Headless_Network test;
     test.stack.window = window.Handle();
-    Pump_Messages_Until([] { return false; }, std::chrono::milliseconds(50));  // the window's first paint
+    Pump_Waiting_Messages();  // the window's first paint
     seen_at_repaint.clear();
     test.stack.Show_All();
-    Pump_Messages_Until([] { return false; }, std::chrono::milliseconds(50));
+    Pump_Waiting_Messages();
     EXPECT_TRUE(seen_at_repaint.empty());
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -27,8 +28,13 @@ protected:
 template <typename Hold>
 void Send_From_Another_Thread_Holding(Hold hold) {
     Test_Window window(DefWindowProcA);
-    std::thread other([&] { hold([&] { SendMessageA(window.Handle(), WM_USER, 0, 0); }); });
-    Pump_Messages_Until([] { return false; }, std::chrono::milliseconds(200));
+    std::atomic<bool> sent{false};
+    std::thread other([&] {
+        hold([&] { SendMessageA(window.Handle(), WM_USER, 0, 0); });
+        sent = true;
+    });
+    // Answered until the send returns, should the program let it wait.
+    Pump_Messages_Until([&] { return sent.load(); });
     other.join();
 }
 

@@ -39,7 +39,7 @@ protected:
     }
     int Paints_When_Free() {
         const int before = window.Paints();
-        Pump_Messages_Until([] { return false; }, std::chrono::milliseconds(30));
+        Pump_Waiting_Messages();
         return window.Paints() - before;
     }
 

@@ -1,5 +1,11 @@
 #include "support/test_window.h"
 
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include "platform_testing.h"
+#endif
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -60,6 +66,36 @@ bool Pump_Messages_Until(const std::function<bool()>& condition, std::chrono::mi
         DispatchMessageA(&message);
     }
     return true;
+}
+
+namespace {
+
+constexpr int most_waiting_messages = 100000;
+
+}  // namespace
+
+int Pump_Waiting_Messages() {
+    int dispatched = 0;
+    MSG message{};
+#ifdef _WIN32
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // left for whoever waits for it
+            break;
+        }
+#else
+    while (testing_hooks::Take_Waiting_Message(message)) {
+#endif
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        // A window that never stops asking (a paint that does not validate
+        // it) would keep this loop going for ever.
+        if (++dispatched == most_waiting_messages) {
+            ADD_FAILURE() << "messages keep coming: " << dispatched << " dispatched, the last " << message.message;
+            break;
+        }
+    }
+    return dispatched;
 }
 
 int Pump_Messages_Until_Quit(std::chrono::milliseconds longest) {

@@ -27,6 +27,12 @@ private:
 bool Pump_Messages_Until(const std::function<bool()>& condition,
                          std::chrono::milliseconds longest = std::chrono::seconds(10));
 
+// Dispatches every message that waits for this thread, paints included, and
+// returns once none is left (a quit message is left waiting): whatever was
+// asked of the window's thread so far has been done, without waiting on the
+// clock. How many messages it dispatched.
+int Pump_Waiting_Messages();
+
 // Runs the message loop until it takes the quit message; its exit code, or
 // -1 if the time ran out.
 int Pump_Messages_Until_Quit(std::chrono::milliseconds longest = std::chrono::seconds(10));

@@ -174,7 +174,7 @@ TEST_F(Worker_Thread, WorkerAskedToStopWhileDreamingFinishes) {
 
     worker.stop.Request();
     // Its repaints wait for this thread, so the window is answered meanwhile.
-    ASSERT_TRUE(worker.Pump_Until_Finished(5s));
+    ASSERT_TRUE(worker.Pump_Until_Finished());
     EXPECT_TRUE(worker.stop.Wait_Until_Finished(0ms));
     ASSERT_EQ(worker.stack.Layer_Count(), 3);
 
@@ -196,11 +196,10 @@ TEST_F(Worker_Thread, WorkerStopsUnansweredOnceTheWindowIsGone) {
     ASSERT_TRUE(Pump_Until_Title_Has(window.Handle(), "dreaming")) << Title_Of(window.Handle());
     // As at the program's end: the window is gone and nobody answers its
     // messages while the worker is stopped and waited for. Its end wakes
-    // the waiting thread at once, not when the waiting time is up.
+    // the waiting thread: the time allowed is longer than any test may run,
+    // so the wait ends by nothing else.
     DestroyWindow(window.Handle());
-    const auto asked = std::chrono::steady_clock::now();
-    EXPECT_TRUE(Stop_Training_Worker(worker.stop, 60s));
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 30s);
+    EXPECT_TRUE(Stop_Training_Worker(worker.stop, std::chrono::hours(24)));
 }
 
 // A worker still busy when the time is up keeps its network: nothing of it
@@ -235,7 +234,7 @@ TEST_F(Worker_Thread, WorkerAskedToStopWhileTrainingFinishes) {
     Started_Worker worker(window.Handle());
     ASSERT_TRUE(Pump_Until_Title_Has(window.Handle(), "training")) << Title_Of(window.Handle());
     worker.stop.Request();
-    ASSERT_TRUE(worker.Pump_Until_Finished(5s));
+    ASSERT_TRUE(worker.Pump_Until_Finished());
     EXPECT_EQ(Title_Of(window.Handle()).find("dreaming"), std::string::npos);
 }
 
