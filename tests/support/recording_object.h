@@ -21,7 +21,7 @@ using Event_Log = std::vector<Event_Seen>;
 
 // It accepts the points of `area` (boundary included), or every point when
 // `hits_everywhere` is set.
-class Recording_Object : public On_Screen_Object {
+class Recording_Object final : public On_Screen_Object {
 public:
     Recording_Object(std::string object_name, Event_Log& event_log) : name(std::move(object_name)), log(&event_log) {}
 
