@@ -4,6 +4,8 @@
 //   window_thread.cpp      the thread that owns the windows: the windows
 //                          themselves, work sent to it, the message queue
 //                          and the message loop
+//   message_calls.cpp      the system's calls that take, dispatch, post and
+//                          send messages
 //   event_translation.cpp  SDL's events turned into the program's messages
 //   presenting.cpp         painting a window, and copying its picture to the
 //                          screen at most once per display refresh; the
