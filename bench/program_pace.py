@@ -20,14 +20,13 @@ SETTINGS are the seven numbers of settings.txt, for instance
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from time_to_dreaming import Titles, load_average  # noqa: E402
+from time_to_dreaming import Titles, load_average, stop_program  # noqa: E402
 
 POLL = 0.01
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
@@ -116,12 +115,7 @@ def measure(program, folder, dream_seconds):
             titles.close()
         if windows:
             subprocess.run(["wineserver", "-k"], env=environment, stderr=subprocess.DEVNULL)
-        process.send_signal(signal.SIGTERM)
-        try:
-            process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+        stop_program(process)
         log.close()
 
 

@@ -90,6 +90,17 @@ class Titles:
         self.screen.close()
 
 
+def stop_program(process):
+    """Asks the program to end as a user would (SDL turns SIGTERM into a
+    quit: the program closes its window), and kills it after 30 s."""
+    process.send_signal(signal.SIGTERM)
+    try:
+        process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def time_program(program, folder, timeout=600):
     """Seconds from starting the program to a title that says dreaming."""
     log = open(os.path.join(folder, "program.log"), "w")
@@ -113,12 +124,7 @@ def time_program(program, folder, timeout=600):
     finally:
         if titles is not None:
             titles.close()
-        process.send_signal(signal.SIGTERM)  # SDL turns it into a quit: the program closes its window
-        try:
-            process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+        stop_program(process)
         log.close()
 
 
