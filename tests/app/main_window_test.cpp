@@ -7,6 +7,7 @@
 #include "screen/on_screen_object_bitmap.h"
 #include "screen/on_screen_object_manager.h"
 #include "support/recording_object.h"
+#include "support/registered_object.h"
 #include "support/temporary_directory.h"
 #include "support/test_window.h"
 
@@ -21,23 +22,6 @@
 #include <vector>
 
 namespace {
-
-// An object registered with the process's manager for the window while it lives.
-template <typename Object>
-struct Registered {
-    template <typename... Arguments>
-    explicit Registered(HWND for_window, Arguments&&... arguments)
-        : window(for_window), object(std::forward<Arguments>(arguments)...) {
-        Process_Screen_Object_Manager().Add_Object(window, &object);
-    }
-    ~Registered() {
-        On_Screen_Object_Manager& manager = Process_Screen_Object_Manager();
-        On_Screen_Object_Manager::Objects_Lock objects(manager);
-        manager.Find_Window(objects, window)->Remove(&object);
-    }
-    HWND window;
-    Object object;
-};
 
 // The main window's procedure, but for ending the test's message loop
 // when the window goes.

@@ -10,6 +10,7 @@
 #include "screen/on_screen_object_manager.h"
 #include "support/headless_network.h"
 #include "support/pictures.h"
+#include "support/registered_object.h"
 #include "support/temporary_directory.h"
 #include "support/test_window.h"
 
@@ -86,21 +87,6 @@ TEST(Drawing_Objects, ABrushSelectedIntoTwoContextsIsHeldUntilBothLetItGo) {
     DeleteDC(second);
     EXPECT_EQ(Live_Drawing_Objects(), at_start);
 }
-
-// An object registered with the process's manager for the window while it lives.
-template <typename Object>
-struct Registered {
-    explicit Registered(HWND for_window) : window(for_window) {
-        Process_Screen_Object_Manager().Add_Object(window, &object);
-    }
-    ~Registered() {
-        On_Screen_Object_Manager& manager = Process_Screen_Object_Manager();
-        On_Screen_Object_Manager::Objects_Lock objects(manager);
-        manager.Find_Window(objects, window)->Remove(&object);
-    }
-    HWND window;
-    Object object;
-};
 
 int paints = 0;
 
