@@ -1,17 +1,8 @@
 #include "training/progress_title.h"
 
+#include "training/formatted_text.h"
+
 #include <cinttypes>
-#include <cstdio>
-
-namespace {
-
-std::string Format(const char* pattern, auto... values) {
-    char text[600];
-    std::snprintf(text, sizeof text, pattern, values...);
-    return text;
-}
-
-}  // namespace
 
 Progress_Title::Progress_Title(HWND title_window)
     : window(title_window), now([] { return Clock::now(); }), last(now()) {}

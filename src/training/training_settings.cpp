@@ -2,6 +2,7 @@
 
 #include "current_directory.h"
 #include "platform.h"
+#include "training/formatted_text.h"
 #include "training/training_image_file.h"
 
 #include <cinttypes>
@@ -12,12 +13,6 @@
 #include <limits>
 
 namespace {
-
-std::string Format(const char* pattern, auto... values) {
-    char text[600];
-    std::snprintf(text, sizeof text, pattern, values...);
-    return text;
-}
 
 constexpr double gibibyte = 1024.0 * 1024.0 * 1024.0;
 
